@@ -1,0 +1,109 @@
+#include "app/Game.h"
+
+#include <cstdint>
+#include <ctime>
+
+#include "fx/GameRandom.h"
+#include "online/ScoreClient.h"
+
+namespace {
+
+// Only the first window asks for antialiasing; the full-screen toggle
+// re-creates the window with default settings.
+sf::ContextSettings firstWindowSettings() {
+  sf::ContextSettings settings;
+  settings.depthBits = 0;
+  settings.stencilBits = 0;
+  settings.antiAliasingLevel = 4;
+  settings.majorVersion = 1;
+  settings.minorVersion = 1;
+  return settings;
+}
+
+sf::VideoMode windowedMode() { return sf::VideoMode({kWindowWidth, kWindowHeight}, 32); }
+
+}  // namespace
+
+Game::Game(const FontPaths& fonts)
+    : window(windowedMode(), kWindowTitle, sf::Style::Default, sf::State::Windowed,
+             firstWindowSettings()) {
+  // The sound bank is already built: its noise came from the unseeded
+  // generator, so the move sounds are the same on every run.
+  window.setFramerateLimit(kFrameRateLimit);
+  gameSrand(static_cast<std::uint32_t>(std::time(nullptr)));
+  loadFonts(fonts);
+  hud = std::make_unique<Hud>(Hud{.monoFont = &monoFont, .displayFont = &displayFont});
+  initScoreClient();
+  prepareBackground();
+}
+
+Game::~Game() = default;
+
+void Game::loadFonts(const FontPaths& fonts) {
+  // Only the game's own face is looked for first; the system fallbacks are
+  // simply tried.
+  const auto loadChain = [](sf::Font& font, const std::array<std::string, 3>& chain) {
+    if (fileExists(chain[0]) && font.openFromFile(chain[0])) {
+      return true;
+    }
+    return font.openFromFile(chain[1]) || font.openFromFile(chain[2]);
+  };
+  fontsLoaded = true;
+  if (!loadChain(monoFont, fonts.mono)) {
+    fontsLoaded = false;
+  }
+  if (!loadChain(displayFont, fonts.display)) {
+    fontsLoaded = false;
+  }
+}
+
+void Game::prepareBackground() {
+  if (!background.resize({kWindowWidth, kWindowHeight})) {
+    return;
+  }
+  background.clear(sf::Color(4, 8, 16, 255));
+  sf::RectangleShape line;
+  line.setFillColor(sf::Color(29, 158, 117, 10));
+  line.setSize({static_cast<float>(kWindowWidth), 1.f});
+  for (unsigned y = 0; y < kWindowHeight; y += 60) {
+    line.setPosition({0.f, static_cast<float>(y)});
+    background.draw(line);
+  }
+  line.setSize({1.f, static_cast<float>(kWindowHeight)});
+  for (unsigned x = 0; x < kWindowWidth; x += 60) {
+    line.setPosition({static_cast<float>(x), 0.f});
+    background.draw(line);
+  }
+  background.display();
+  backgroundReady = true;
+}
+
+void Game::toggleFullscreen() {
+  // The direction comes from a remembered flag, not from the width: on a
+  // display narrower than 1920 pixels the full-screen window is narrower too.
+  if (!fullscreen) {
+    const std::vector<sf::VideoMode>& modes = sf::VideoMode::getFullscreenModes();
+    if (modes.empty()) {
+      return;
+    }
+    window.create(modes.front(), kWindowTitle, sf::State::Fullscreen);
+    fullscreen = true;
+  } else {
+    window.create(windowedMode(), kWindowTitle, sf::Style::Default, sf::State::Windowed);
+    fullscreen = false;
+  }
+  window.setFramerateLimit(kFrameRateLimit);
+}
+
+void Game::handleEvents() {
+  collectScoreResult();
+  drainEvents([this] { return window.pollEvent(); });
+}
+
+void Game::drainEvents(const std::function<std::optional<sf::Event>()>& nextEvent) {
+  while (const std::optional<sf::Event> event = nextEvent()) {
+    if (!handleEvent(*event)) {
+      return;
+    }
+  }
+}

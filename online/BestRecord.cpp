@@ -1,0 +1,3 @@
+#include "online/BestRecord.h"
+
+void recordBestTime(BestRecord& /*record*/, float /*elapsed*/) {}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+// Walls to the east and to the south of a cell; the north and west walls are
+// the neighbours' flags, and the outer edges are not stored.
+struct Cell {
+  bool eastWall = true;
+  bool southWall = true;
+};
+
+// Indexed [row][column], row 0 at the top.
+using Board = std::vector<std::vector<Cell>>;
+
+// The board generator's own random source, independent of the effects' rand.
+struct MazeRandom {
+  std::uint32_t state = 0;
+  std::uint32_t next();
+};
+
+// Fisher-Yates position from one draw, in single precision; the few states
+// that round up to 2^32 are kept on the last valid position.
+int shuffleIndex(std::uint32_t draw, int multiplier);
+
+Board generateMaze(int columns, int rows, std::uint32_t seed);
+
+// Shared state of one generation, handed down the recursion.
+struct MazeCarving {
+  Board& board;
+  std::vector<std::vector<bool>> visited;
+  MazeRandom random;
+  int rows = 0;
+  int columns = 0;
+};
+void carveFrom(MazeCarving& carving, int row, int column);
+
+// Seed of a level: fixed for levels 1-4, the clock's low 32 bits for level 5.
+std::uint32_t levelSeed(int index, std::int64_t clockSeconds);
+
+// Fewest slides from the start (0, 0) to the goal (rows-1, columns-1), or -1
+// when no sequence of slides comes to rest on the goal.
+int shortestSolution(const Board& board, int rows, int columns);
+
+// The board a level is played on. Level 5 skips to the next seed until its
+// goal can be reached; retries, when given, receives how many seeds were
+// skipped.
+Board generateLevelBoard(int index, std::int64_t clockSeconds, int* retries = nullptr);

@@ -1,0 +1,3 @@
+#include "app/Game.h"
+
+void Game::drawTitleScreen() {}

@@ -1,0 +1,111 @@
+#include "support/TestSupport.h"
+
+#include <cstdlib>
+#include <random>
+
+#include "app/Game.h"
+
+namespace test {
+
+sf::Event keyPress(sf::Keyboard::Key key) {
+  return sf::Event::KeyPressed{key, sf::Keyboard::Scancode::Unknown, false, false, false, false};
+}
+
+sf::Event textEntered(char32_t character) { return sf::Event::TextEntered{character}; }
+
+sf::Event closed() { return sf::Event::Closed{}; }
+
+sf::Event resized(unsigned width, unsigned height) {
+  return sf::Event::Resized{{width, height}};
+}
+
+sf::Event focusLost() { return sf::Event::FocusLost{}; }
+
+void send(Game& game, std::initializer_list<sf::Event> events) {
+  const sf::Event* next = events.begin();
+  game.drainEvents([&]() -> std::optional<sf::Event> {
+    if (next == events.end()) {
+      return std::nullopt;
+    }
+    return *next++;
+  });
+}
+
+void press(Game& game, sf::Keyboard::Key key) { send(game, {keyPress(key)}); }
+
+void type(Game& game, const std::string& text) {
+  for (const char c : text) {
+    send(game, {textEntered(static_cast<unsigned char>(c))});
+  }
+}
+
+void advance(Game& game, float dt, int frames) {
+  for (int i = 0; i < frames; ++i) {
+    game.update(dt);
+  }
+}
+
+sf::Image capture(Game& game) {
+  game.drawFrame();
+  sf::Texture texture(game.window.getSize());
+  texture.update(game.window);
+  return texture.copyToImage();
+}
+
+sf::Color blend(sf::Color dst, sf::Color src) {
+  const float a = static_cast<float>(src.a) / 255.f;
+  const auto mix = [a](std::uint8_t d, std::uint8_t s) {
+    return static_cast<std::uint8_t>(static_cast<float>(s) * a + static_cast<float>(d) * (1.f - a) + 0.5f);
+  };
+  return {mix(dst.r, src.r), mix(dst.g, src.g), mix(dst.b, src.b), 255};
+}
+
+sf::Color opaque(sf::Color colour) { return {colour.r, colour.g, colour.b, 255}; }
+
+::testing::AssertionResult colourNear(const sf::Image& image, unsigned x, unsigned y,
+                                      sf::Color expected, int tolerance) {
+  if (x >= image.getSize().x || y >= image.getSize().y) {
+    return ::testing::AssertionFailure() << "(" << x << ", " << y << ") lies outside the image";
+  }
+  const sf::Color actual = image.getPixel({x, y});
+  const auto near = [tolerance](std::uint8_t a, std::uint8_t b) {
+    return std::abs(static_cast<int>(a) - static_cast<int>(b)) <= tolerance;
+  };
+  if (near(actual.r, expected.r) && near(actual.g, expected.g) && near(actual.b, expected.b)) {
+    return ::testing::AssertionSuccess();
+  }
+  return ::testing::AssertionFailure()
+         << "pixel (" << x << ", " << y << ") is rgb(" << int{actual.r} << ", " << int{actual.g}
+         << ", " << int{actual.b} << "), expected rgb(" << int{expected.r} << ", "
+         << int{expected.g} << ", " << int{expected.b} << ") within " << tolerance;
+}
+
+void saveForInspection(const sf::Image& image, const std::string& name) {
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "snokrystal-shots";
+  std::filesystem::create_directories(dir);
+  [[maybe_unused]] const bool saved = image.saveToFile(dir / (name + ".png"));
+}
+
+TempDir::TempDir() {
+  std::random_device device;
+  path = std::filesystem::temp_directory_path() /
+         ("snokrystal-test-" + std::to_string(device()));
+  std::filesystem::create_directories(path);
+}
+
+TempDir::~TempDir() {
+  std::error_code ignored;
+  std::filesystem::remove_all(path, ignored);
+}
+
+WorkingDirectory::WorkingDirectory(const std::filesystem::path& path)
+    : previous(std::filesystem::current_path()) {
+  std::filesystem::current_path(path);
+}
+
+WorkingDirectory::~WorkingDirectory() {
+  std::error_code ignored;
+  std::filesystem::current_path(previous, ignored);
+}
+
+}  // namespace test
