@@ -108,8 +108,8 @@ TEST(StatusBar, DrawsBandWithoutFonts) {
   const sf::Image shot = test::capture(game);
   EXPECT_TRUE(test::colourNear(shot, 154, 30, bandOver(154, 30)));
   EXPECT_TRUE(test::colourNear(shot, 640, 30, bandOver(640, 30)));
-  EXPECT_TRUE(test::colourNear(shot, 1000, 55, test::blend(bandOver(1000, 55),
-                                                           sf::Color(55, 138, 221, 28))));
+  EXPECT_TRUE(test::colourNear(shot, 1000, 55,
+                               test::blend(bandOver(1000, 55), sf::Color(55, 138, 221, 28))));
 }
 
 }  // namespace

@@ -66,9 +66,11 @@ inline sf::Color boardUnderlay(const Game& game, unsigned x, unsigned y) {
     }
     const float f = static_cast<float>(i) / static_cast<float>(n > 1 ? n - 1 : 1);
     const float a = f * 0.55f + 0.08f;
-    colour = test::blend(colour, sf::Color(55, 138, 221, static_cast<std::uint8_t>(a * 0.5f * 255.f)));
+    colour =
+        test::blend(colour, sf::Color(55, 138, 221, static_cast<std::uint8_t>(a * 0.5f * 255.f)));
     if (inner) {
-      colour = test::blend(colour, sf::Color(168, 216, 248, static_cast<std::uint8_t>(a * 0.2f * 255.f)));
+      colour = test::blend(colour,
+                           sf::Color(168, 216, 248, static_cast<std::uint8_t>(a * 0.2f * 255.f)));
     }
   }
   return colour;
@@ -86,15 +88,19 @@ struct Ink {
   float centreX() const { return static_cast<float>(left + right + 1) / 2.f; }
 };
 
-inline Ink findInk(const sf::Image& image, sf::IntRect region, sf::Color background,
-                   int threshold = 45) {
+// The same over a background that varies per pixel (the backdrop's grid).
+template <typename Background>
+Ink findInkOver(const sf::Image& image, sf::IntRect region, Background background,
+                int threshold = 45) {
   Ink ink;
   int best = -1;
   for (int y = region.position.y; y < region.position.y + region.size.y; ++y) {
     for (int x = region.position.x; x < region.position.x + region.size.x; ++x) {
-      const sf::Color p = image.getPixel({static_cast<unsigned>(x), static_cast<unsigned>(y)});
-      const int diff = std::abs(p.r - background.r) + std::abs(p.g - background.g) +
-                       std::abs(p.b - background.b);
+      const auto ux = static_cast<unsigned>(x);
+      const auto uy = static_cast<unsigned>(y);
+      const sf::Color p = image.getPixel({ux, uy});
+      const sf::Color b = background(ux, uy);
+      const int diff = std::abs(p.r - b.r) + std::abs(p.g - b.g) + std::abs(p.b - b.b);
       if (diff <= threshold) {
         continue;
       }
@@ -114,6 +120,12 @@ inline Ink findInk(const sf::Image& image, sf::IntRect region, sf::Color backgro
   return ink;
 }
 
+inline Ink findInk(const sf::Image& image, sf::IntRect region, sf::Color background,
+                   int threshold = 45) {
+  return findInkOver(
+      image, region, [background](unsigned, unsigned) { return background; }, threshold);
+}
+
 // The shortest sequence of arrow keys that brings the figure from its cell to
 // the goal, found over the board the game is playing; empty when none.
 inline std::vector<sf::Keyboard::Key> solution(const Game& game) {
@@ -123,7 +135,8 @@ inline std::vector<sf::Keyboard::Key> solution(const Game& game) {
     int columnStep;
     Key key;
   };
-  const Step steps[] = {{-1, 0, Key::Up}, {1, 0, Key::Down}, {0, -1, Key::Left}, {0, 1, Key::Right}};
+  const Step steps[] = {
+      {-1, 0, Key::Up}, {1, 0, Key::Down}, {0, -1, Key::Left}, {0, 1, Key::Right}};
   using Pos = std::pair<int, int>;
   std::map<Pos, std::pair<Pos, Key>> cameFrom;
   const Pos start{game.playerRow, game.playerCol};
