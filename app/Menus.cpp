@@ -72,12 +72,11 @@ void Game::triggerWin() {
   std::vector<MenuItem> items;
   if (levelIndex < kLastLevel) {
     const std::string_view next = kLevels[static_cast<std::size_t>(levelIndex + 1)].label;
-    items.push_back({sf::String(L"NESTE NIVÅ  ") + sf::String(std::string(next)),
-                     nextLevelAction(this), true});
+    items.push_back(
+        {sf::String(L"NESTE NIVÅ  ") + sf::String(std::string(next)), nextLevelAction(this), true});
   }
-  items.push_back(
-      {sf::String(L"SPILL NIVÅ " + std::to_wstring(levelIndex + 1) + L" IGJEN"),
-       replayAction(this), levelIndex == kLastLevel});
+  items.push_back({sf::String(L"SPILL NIVÅ " + std::to_wstring(levelIndex + 1) + L" IGJEN"),
+                   replayAction(this), levelIndex == kLastLevel});
   items.push_back({L"VELG NIVÅ", toTitleAction(this), false});
   items.push_back({L"AVSLUTT", quitAction(this), false});
   menuItems = std::move(items);

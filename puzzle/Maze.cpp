@@ -97,8 +97,7 @@ int shortestSolution(const Board& board, int rows, int columns) {
     return static_cast<std::size_t>(row) * static_cast<std::size_t>(columns) +
            static_cast<std::size_t>(column);
   };
-  std::vector<int> distance(static_cast<std::size_t>(rows) * static_cast<std::size_t>(columns),
-                            -1);
+  std::vector<int> distance(static_cast<std::size_t>(rows) * static_cast<std::size_t>(columns), -1);
   std::deque<GridCell> queue;
   distance[at(0, 0)] = 0;
   queue.push_back({0, 0});

@@ -343,8 +343,7 @@ TEST(Solver, ShortestSolutionsOfTheFixedLevels) {
   for (int index = 0; index < 4; ++index) {
     const LevelInfo& level = kLevels[static_cast<std::size_t>(index)];
     const Board board = generateMaze(level.columns, level.rows, levelSeed(index, 0));
-    EXPECT_EQ(shortestSolution(board, level.rows, level.columns), expected[index])
-        << level.label;
+    EXPECT_EQ(shortestSolution(board, level.rows, level.columns), expected[index]) << level.label;
   }
 }
 
