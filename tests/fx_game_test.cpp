@@ -124,7 +124,7 @@ TEST(MoveSound, MKeySilencesMovesAndKeepsTheRotation) {
   EXPECT_EQ(game.moves, 1);
   EXPECT_EQ(game.soundBank.nextVoice, 0);
   EXPECT_EQ(game.soundBank.voices[0]->getPitch(), 1.f) << "a silent move touches no voice";
-  EXPECT_EQ(game.soundBank.voices[0]->getVolume(), 60.f);
+  EXPECT_FLOAT_EQ(game.soundBank.voices[0]->getVolume(), 60.f);
   EXPECT_FALSE(game.effects.sparks.empty()) << "silent moves still throw sparks";
   EXPECT_EQ(game.effects.cracks.size(), 1u);
 
