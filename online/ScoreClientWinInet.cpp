@@ -67,9 +67,9 @@ ScoreResult postScoreTo(const ScoreEndpoint& endpoint, const std::string& gameId
   setTimeout(session.handle, INTERNET_OPTION_SEND_TIMEOUT, endpoint.totalTimeoutMs);
   setTimeout(session.handle, INTERNET_OPTION_RECEIVE_TIMEOUT, endpoint.totalTimeoutMs);
 
-  const InternetHandle connection(InternetConnectA(
-      session.handle, endpoint.host.c_str(), static_cast<INTERNET_PORT>(endpoint.port), nullptr,
-      nullptr, INTERNET_SERVICE_HTTP, 0, 0));
+  const InternetHandle connection(InternetConnectA(session.handle, endpoint.host.c_str(),
+                                                   static_cast<INTERNET_PORT>(endpoint.port),
+                                                   nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
   if (!connection) {
     return failed(kConnectFailed);
   }
@@ -81,9 +81,8 @@ ScoreResult postScoreTo(const ScoreEndpoint& endpoint, const std::string& gameId
     return failed(kRequestFailed);
   }
 
-  if (!HttpSendRequestA(request.handle, contentType.c_str(),
-                        static_cast<DWORD>(contentType.size()), body.data(),
-                        static_cast<DWORD>(body.size()))) {
+  if (!HttpSendRequestA(request.handle, contentType.c_str(), static_cast<DWORD>(contentType.size()),
+                        body.data(), static_cast<DWORD>(body.size()))) {
     const DWORD code = GetLastError();
     return failed(std::string(kSendFailedPrefix) + std::to_string(code));
   }

@@ -4,8 +4,9 @@
 #include <utility>
 
 void runSubmission(SubmissionTask& task) {
-  ScoreResult result = task.endpoint ? postScoreTo(*task.endpoint, task.gameId, task.score, task.name)
-                                     : postScore(task.gameId, task.score, task.name);
+  ScoreResult result = task.endpoint
+                           ? postScoreTo(*task.endpoint, task.gameId, task.score, task.name)
+                           : postScore(task.gameId, task.score, task.name);
   // Cleared before the callback: a new submission may start while this one
   // is still handing over its result.
   task.busy->store(false);
@@ -22,8 +23,7 @@ ScoreSubmitter::~ScoreSubmitter() {
   }
 }
 
-void ScoreSubmitter::submit(const std::string& gameId, std::int32_t score,
-                            const std::string& name,
+void ScoreSubmitter::submit(const std::string& gameId, std::int32_t score, const std::string& name,
                             std::function<void(ScoreResult)> callback) {
   // Test and set in one step, on the calling thread: no second submission can
   // slip in between.
@@ -35,11 +35,11 @@ void ScoreSubmitter::submit(const std::string& gameId, std::int32_t score,
   }
 
   auto task = std::make_shared<SubmissionTask>(SubmissionTask{.busy = busy,
-                                                               .endpoint = endpoint,
-                                                               .gameId = gameId,
-                                                               .score = score,
-                                                               .name = name,
-                                                               .callback = std::move(callback)});
+                                                              .endpoint = endpoint,
+                                                              .gameId = gameId,
+                                                              .score = score,
+                                                              .name = name,
+                                                              .callback = std::move(callback)});
   // std::thread reports a thread that cannot be started only by throwing;
   // this is the one place the game catches anything.
   try {

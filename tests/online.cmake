@@ -34,5 +34,13 @@ if(SNOKRYSTAL_MINGW_CXX)
       ${CMAKE_CURRENT_SOURCE_DIR}/score_server/wininet_main.cpp
       -lwininet
       -o ${CMAKE_CURRENT_BINARY_DIR}/online_wininet_check.exe)
-  set_tests_properties(online_wininet_cross_build PROPERTIES TIMEOUT 300)
+  set_tests_properties(online_wininet_cross_build PROPERTIES TIMEOUT 300
+    FIXTURES_SETUP online_wininet_exe)
+  # The program must import the exchange's calls from WININET.dll.
+  find_program(SNOKRYSTAL_MINGW_OBJDUMP NAMES x86_64-w64-mingw32-objdump)
+  if(SNOKRYSTAL_MINGW_OBJDUMP)
+    add_test(NAME online_wininet_imports
+      COMMAND sh -c "'${SNOKRYSTAL_MINGW_OBJDUMP}' -p '${CMAKE_CURRENT_BINARY_DIR}/online_wininet_check.exe' > '${CMAKE_CURRENT_BINARY_DIR}/online_wininet_imports.txt' && for f in 'DLL Name: WININET.dll' InternetOpenA InternetConnectA HttpOpenRequestA HttpSendRequestA InternetReadFile InternetCloseHandle; do grep -q \"$f\" '${CMAKE_CURRENT_BINARY_DIR}/online_wininet_imports.txt' || { echo \"missing import: $f\"; exit 1; }; done")
+    set_tests_properties(online_wininet_imports PROPERTIES FIXTURES_REQUIRED online_wininet_exe)
+  endif()
 endif()

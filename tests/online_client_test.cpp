@@ -92,7 +92,8 @@ TEST_F(ScoreClient, ReservedCharactersGoOutPercentEncoded) {
   postScoreTo(server.endpoint(), "snokrystal", 17, "x&score=1 %+");
   const auto requests = server.requests();
   ASSERT_EQ(requests.size(), 1u);
-  EXPECT_EQ(requests[0].body, "api_key=POLARLYS4817&spill=snokrystal&score=17&navn=x%26score%3D1+%25%2B");
+  EXPECT_EQ(requests[0].body,
+            "api_key=POLARLYS4817&spill=snokrystal&score=17&navn=x%26score%3D1+%25%2B");
 }
 
 TEST_F(ScoreClient, AnswersAreReadWhateverTheStatus) {

@@ -52,8 +52,8 @@ TEST(ScoreBody, ReservedBytesArePercentEncoded) {
   // "+", all others as two upper-case hex digits.
   for (int c = 32; c <= 126; ++c) {
     const std::string in(1, static_cast<char>(c));
-    const bool plain = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') ||
-                       (c >= 'a' && c <= 'z') || c == '*' || c == '-' || c == '.' || c == '_';
+    const bool plain = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+                       c == '*' || c == '-' || c == '.' || c == '_';
     char escaped[4];
     std::snprintf(escaped, sizeof(escaped), "%%%02X", c);
     const std::string expected = plain ? in : (c == ' ' ? "+" : escaped);
@@ -108,23 +108,22 @@ TEST_P(ScoreAnswer, ReadsTheThreeMarkers) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ScoreAnswer,
-    ::testing::Values(
-        AnswerCase{R"({"ok":true,"plass":3,"totalt":41})", true, 3, 41},
-        AnswerCase{R"({"ok": true})", false, 0, 0},
-        AnswerCase{R"({"ok":true,"plass":1234,"totalt":2000})", true, 123, 200},
-        AnswerCase{R"({"ok":true,"plass": 57,"totalt": 123})", true, 57, 12},
-        AnswerCase{R"({"ok":true,"plass":2,"totalt":7})", true, 2, 7},
-        AnswerCase{R"({"ok":true})", true, 0, 0},
-        AnswerCase{R"({"ok":false,"plass":3,"totalt":41})", false, 3, 41},
-        AnswerCase{R"({"OK":true,"Plass":3,"Totalt":41})", false, 0, 0},
-        AnswerCase{R"({"ok":true,"plass":null,"totalt":"9"})", true, 0, 0},
-        AnswerCase{R"({"plass":-4,"totalt":+5})", false, -4, 5},
-        AnswerCase{R"({"plass":5,"plass":9,"totalt":8,"totalt":1})", false, 5, 8},
-        AnswerCase{"{\"plass\":\t\n5", false, 5, 0},
-        AnswerCase{R"("totalt":6)", false, 0, 6},
-        AnswerCase{R"("plass":)", false, 0, 0},
-        AnswerCase{"<html>500 Internal Server Error</html>", false, 0, 0},
-        AnswerCase{"", false, 0, 0}));
+    ::testing::Values(AnswerCase{R"({"ok":true,"plass":3,"totalt":41})", true, 3, 41},
+                      AnswerCase{R"({"ok": true})", false, 0, 0},
+                      AnswerCase{R"({"ok":true,"plass":1234,"totalt":2000})", true, 123, 200},
+                      AnswerCase{R"({"ok":true,"plass": 57,"totalt": 123})", true, 57, 12},
+                      AnswerCase{R"({"ok":true,"plass":2,"totalt":7})", true, 2, 7},
+                      AnswerCase{R"({"ok":true})", true, 0, 0},
+                      AnswerCase{R"({"ok":false,"plass":3,"totalt":41})", false, 3, 41},
+                      AnswerCase{R"({"OK":true,"Plass":3,"Totalt":41})", false, 0, 0},
+                      AnswerCase{R"({"ok":true,"plass":null,"totalt":"9"})", true, 0, 0},
+                      AnswerCase{R"({"plass":-4,"totalt":+5})", false, -4, 5},
+                      AnswerCase{R"({"plass":5,"plass":9,"totalt":8,"totalt":1})", false, 5, 8},
+                      AnswerCase{"{\"plass\":\t\n5", false, 5, 0},
+                      AnswerCase{R"("totalt":6)", false, 0, 6},
+                      AnswerCase{R"("plass":)", false, 0, 0},
+                      AnswerCase{"<html>500 Internal Server Error</html>", false, 0, 0},
+                      AnswerCase{"", false, 0, 0}));
 
 TEST(ScoreAnswerText, PiecesEndAtAZeroByteAndTheWholeAtTheCap) {
   std::string answer;

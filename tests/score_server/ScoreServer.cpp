@@ -19,7 +19,8 @@ namespace test {
 
 namespace {
 
-const std::string kScript = std::string(SNOKRYSTAL_SOURCE_DIR) + "/tests/score_server/score_server.py";
+const std::string kScript =
+    std::string(SNOKRYSTAL_SOURCE_DIR) + "/tests/score_server/score_server.py";
 
 std::filesystem::path freshDirectory(const std::string& stem) {
   std::random_device device;
@@ -119,8 +120,8 @@ std::vector<RecordedRequest> ScoreServer::requests() const {
     if (!std::filesystem::exists(head)) {
       return found;
     }
-    found.push_back({readFile(head),
-                     readFile(directory / "requests" / (std::string(stem) + ".body"))});
+    found.push_back(
+        {readFile(head), readFile(directory / "requests" / (std::string(stem) + ".body"))});
   }
 }
 

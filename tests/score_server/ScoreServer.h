@@ -30,7 +30,8 @@ struct RecordedRequest {
 };
 
 struct ScoreServer {
-  explicit ScoreServer(const std::filesystem::path& certificate = testCertificates().localhostCert());
+  explicit ScoreServer(
+      const std::filesystem::path& certificate = testCertificates().localhostCert());
   ~ScoreServer();
   ScoreServer(const ScoreServer&) = delete;
   ScoreServer& operator=(const ScoreServer&) = delete;
