@@ -1,3 +1,4 @@
 #include "app/Game.h"
 
-void Game::spawnConfetti() {}
+// A new win replaces whatever confetti is still falling.
+void Game::spawnConfetti() { particles = makeConfetti(static_cast<float>(window.getSize().x)); }

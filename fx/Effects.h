@@ -8,12 +8,12 @@
 #include <SFML/System/Vector2.hpp>
 
 struct Spark {
-  sf::Vector2f position;
-  sf::Vector2f velocity;  // pixels per frame
+  sf::Vector2f position{};
+  sf::Vector2f velocity{};  // pixels per frame
   float radius = 0.f;
   float alpha = 0.f;
   float fadeRate = 0.f;  // alpha lost per frame
-  sf::Color colour;
+  sf::Color colour{};
 };
 
 // A point of a crack, in tile units relative to the cell's centre.
@@ -23,12 +23,16 @@ struct CrackPoint {
 };
 using CrackStrip = std::vector<CrackPoint>;
 
+// A crack mark fades from 230 by 5 a frame: it lives exactly 46 frames.
+inline constexpr float kCrackStartAlpha = 230.f;
+inline constexpr float kCrackFadeRate = 5.f;
+
 struct CrackMark {
   std::int32_t row = 0;
   std::int32_t column = 0;
-  float alpha = 230.f;
-  float fadeRate = 5.f;
-  std::vector<CrackStrip> strips;
+  float alpha = kCrackStartAlpha;
+  float fadeRate = kCrackFadeRate;
+  std::vector<CrackStrip> strips{};
 };
 
 // A star of crack lines: a pure function of the arm count and seed value.
@@ -58,7 +62,7 @@ struct Particle {
   float rotation = 0.f;  // degrees
   float spin = 0.f;      // degrees per frame
   float alpha = 255.f;
-  sf::Color colour;
+  sf::Color colour{};
 };
 
 inline constexpr int kConfettiCount = 160;

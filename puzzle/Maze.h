@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -22,6 +23,17 @@ struct MazeRandom {
 // Fisher-Yates position from one draw, in single precision; the few states
 // that round up to 2^32 are kept on the last valid position.
 int shuffleIndex(std::uint32_t draw, int multiplier);
+
+// A direction as (row step, column step).
+struct MazeStep {
+  int row = 0;
+  int column = 0;
+  friend bool operator==(const MazeStep&, const MazeStep&) = default;
+};
+
+// Up, down, left, right shuffled from the back by a cell's three draws: the
+// order in which the cell tries its neighbours.
+std::array<MazeStep, 4> shuffledSteps(std::uint32_t u1, std::uint32_t u2, std::uint32_t u3);
 
 Board generateMaze(int columns, int rows, std::uint32_t seed);
 
