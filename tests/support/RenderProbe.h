@@ -1,0 +1,197 @@
+#pragma once
+
+// Helpers for the screenshot tests: what lies beneath a probed pixel, where
+// text ink sits, and how to play a level to its end through the keyboard.
+
+#include <cmath>
+#include <cstdlib>
+#include <deque>
+#include <map>
+#include <utility>
+#include <vector>
+
+#include <SFML/Graphics.hpp>
+
+#include "app/Game.h"
+#include "puzzle/Slide.h"
+#include "support/TestSupport.h"
+
+namespace probe {
+
+// The backdrop picture at a pixel: the clear colour with a faint grid line
+// every 60 pixels, inside the top-left 1280x720 only.
+inline sf::Color backdrop(unsigned x, unsigned y) {
+  sf::Color colour = test::kClearColour;
+  if (x >= 1280 || y >= 720) {
+    return colour;
+  }
+  const sf::Color grid(29, 158, 117, 10);
+  if (y % 60 == 0) {
+    colour = test::blend(colour, grid);
+  }
+  if (x % 60 == 0) {
+    colour = test::blend(colour, grid);
+  }
+  return colour;
+}
+
+// The board's lower layers at a pixel well inside a cell (not on a cell edge,
+// a wall, the goal's circles, a trail dot, the figure or an effect): the
+// backdrop, the checker tint, the start and goal squares and the trail
+// squares, as the board draws them.
+inline sf::Color boardUnderlay(const Game& game, unsigned x, unsigned y) {
+  const float t = game.tileSize;
+  const float px = static_cast<float>(x) + 0.5f - game.boardOffset.x;
+  const float py = static_cast<float>(y) + 0.5f - game.boardOffset.y;
+  const int c = static_cast<int>(std::floor(px / t));
+  const int r = static_cast<int>(std::floor(py / t));
+  sf::Color colour = backdrop(x, y);
+  if (c < 0 || r < 0 || c >= game.columns || r >= game.rows) {
+    return colour;
+  }
+  colour = test::blend(colour, sf::Color(55, 138, 221, (r + c) % 2 == 0 ? 11 : 6));
+  if (r == 0 && c == 0) {
+    colour = test::blend(colour, sf::Color(29, 158, 117, 30));
+  }
+  if (r == game.rows - 1 && c == game.columns - 1) {
+    colour = test::blend(colour, sf::Color(29, 158, 117, 45));
+  }
+  const float inX = px - static_cast<float>(c) * t;
+  const float inY = py - static_cast<float>(r) * t;
+  const bool inner = inX > t * 0.25f && inX < t * 0.75f && inY > t * 0.25f && inY < t * 0.75f;
+  const std::size_t n = game.trail.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    if (game.trail[i].row != r || game.trail[i].column != c) {
+      continue;
+    }
+    const float f = static_cast<float>(i) / static_cast<float>(n > 1 ? n - 1 : 1);
+    const float a = f * 0.55f + 0.08f;
+    colour =
+        test::blend(colour, sf::Color(55, 138, 221, static_cast<std::uint8_t>(a * 0.5f * 255.f)));
+    if (inner) {
+      colour = test::blend(colour,
+                           sf::Color(168, 216, 248, static_cast<std::uint8_t>(a * 0.2f * 255.f)));
+    }
+  }
+  return colour;
+}
+
+// Where text (or any mark) lies in a region: the box of the pixels that differ
+// from the plain background by more than the threshold (sum over r, g, b).
+struct Ink {
+  bool found = false;
+  int left = 0;
+  int right = 0;
+  int top = 0;
+  int bottom = 0;
+  sf::Color brightest;
+  float centreX() const { return static_cast<float>(left + right + 1) / 2.f; }
+};
+
+// The same over a background that varies per pixel (the backdrop's grid).
+template <typename Background>
+Ink findInkOver(const sf::Image& image, sf::IntRect region, Background background,
+                int threshold = 45) {
+  Ink ink;
+  int best = -1;
+  for (int y = region.position.y; y < region.position.y + region.size.y; ++y) {
+    for (int x = region.position.x; x < region.position.x + region.size.x; ++x) {
+      const auto ux = static_cast<unsigned>(x);
+      const auto uy = static_cast<unsigned>(y);
+      const sf::Color p = image.getPixel({ux, uy});
+      const sf::Color b = background(ux, uy);
+      const int diff = std::abs(p.r - b.r) + std::abs(p.g - b.g) + std::abs(p.b - b.b);
+      if (diff <= threshold) {
+        continue;
+      }
+      if (!ink.found) {
+        ink = {true, x, x, y, y, p};
+      }
+      ink.left = std::min(ink.left, x);
+      ink.right = std::max(ink.right, x);
+      ink.top = std::min(ink.top, y);
+      ink.bottom = std::max(ink.bottom, y);
+      if (diff > best) {
+        best = diff;
+        ink.brightest = p;
+      }
+    }
+  }
+  return ink;
+}
+
+inline Ink findInk(const sf::Image& image, sf::IntRect region, sf::Color background,
+                   int threshold = 45) {
+  return findInkOver(
+      image, region, [background](unsigned, unsigned) { return background; }, threshold);
+}
+
+// The shortest sequence of arrow keys that brings the figure from its cell to
+// the goal, found over the board the game is playing; empty when none.
+inline std::vector<sf::Keyboard::Key> solution(const Game& game) {
+  using Key = sf::Keyboard::Key;
+  struct Step {
+    int rowStep;
+    int columnStep;
+    Key key;
+  };
+  const Step steps[] = {
+      {-1, 0, Key::Up}, {1, 0, Key::Down}, {0, -1, Key::Left}, {0, 1, Key::Right}};
+  using Pos = std::pair<int, int>;
+  std::map<Pos, std::pair<Pos, Key>> cameFrom;
+  const Pos start{game.playerRow, game.playerCol};
+  const Pos goal{game.rows - 1, game.columns - 1};
+  std::deque<Pos> queue{start};
+  cameFrom[start] = {start, Key::Unknown};
+  while (!queue.empty() && !cameFrom.contains(goal)) {
+    const Pos at = queue.front();
+    queue.pop_front();
+    for (const Step& step : steps) {
+      const SlideResult slide = traceSlide(game.board, at.first, at.second, step.rowStep,
+                                           step.columnStep, game.rows, game.columns);
+      const Pos next{slide.endRow, slide.endColumn};
+      if (!cameFrom.contains(next)) {
+        cameFrom[next] = {at, step.key};
+        queue.push_back(next);
+      }
+    }
+  }
+  std::vector<Key> keys;
+  if (!cameFrom.contains(goal)) {
+    return keys;
+  }
+  for (Pos at = goal; at != start; at = cameFrom[at].first) {
+    keys.insert(keys.begin(), cameFrom[at].second);
+  }
+  return keys;
+}
+
+// Presses each key and lets its slide run to the end with 0.05 s frames.
+// While the level goes on, the given number of extra frames follows each
+// move, so that the sparks and cracks of earlier moves have faded. Nothing
+// is advanced after the winning slide, so the confetti is still above the
+// window.
+inline void play(Game& game, const std::vector<sf::Keyboard::Key>& keys, int settleFrames = 0) {
+  for (const sf::Keyboard::Key key : keys) {
+    test::press(game, key);
+    for (int frame = 0; frame < 10 && game.sliding; ++frame) {
+      game.update(0.05f);
+    }
+    if (game.state == GameState::Playing) {
+      test::advance(game, 0.05f, settleFrames);
+    }
+  }
+}
+
+// Level 1 is the same on every start: these five slides solve it.
+inline const std::vector<sf::Keyboard::Key> kLevelOneSolution = {
+    sf::Keyboard::Key::Right, sf::Keyboard::Key::Down, sf::Keyboard::Key::Left,
+    sf::Keyboard::Key::Down, sf::Keyboard::Key::Right};
+
+// Six paths that do not exist: the game runs without any font.
+inline FontPaths missingFonts() {
+  return {{"no-such-dir/mono-a.ttf", "no-such-dir/mono-b.ttf", "no-such-dir/mono-c.ttf"},
+          {"no-such-dir/display-a.ttf", "no-such-dir/display-b.ttf", "no-such-dir/display-c.ttf"}};
+}
+
+}  // namespace probe
