@@ -14,10 +14,6 @@ constexpr float kTwoPi = 6.2831855f;
 constexpr float kSlidingPhaseSpeed = 4.8f;
 constexpr float kRestingPhaseSpeed = 1.2f;
 
-}  // namespace
-
-namespace {
-
 void handleTitleKey(Game& game, Key key) {
   if (isUp(key)) {
     game.menuSelection = (game.menuSelection + kLevelCount - 1) % kLevelCount;
