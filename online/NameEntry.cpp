@@ -1,5 +1,107 @@
-#include "app/Game.h"
+#include "online/NameEntry.h"
 
-void Game::submitName() {}
-void Game::collectScoreResult() {}
-void Game::drawNameEntryOverlay() {}
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include "app/Game.h"
+#include "render/Draw.h"
+
+namespace {
+
+constexpr sf::Color kDimming{4, 8, 16, 200};
+constexpr sf::Color kPanelFill{6, 12, 26, 245};
+constexpr float kPanelWidth = 440.f;
+constexpr float kPromptPanelHeight = 200.f;
+constexpr float kOutcomePanelHeight = 160.f;
+
+}  // namespace
+
+std::int32_t scoreHundredths(float elapsedSeconds) {
+  const float hundredths = elapsedSeconds * 100.f;
+  // Out of range would be undefined behaviour; no real run comes near it.
+  if (std::isnan(hundredths)) {
+    return 0;
+  }
+  if (hundredths >= 2147483648.f) {
+    return std::numeric_limits<std::int32_t>::max();
+  }
+  if (hundredths <= -2147483648.f) {
+    return std::numeric_limits<std::int32_t>::min();
+  }
+  return static_cast<std::int32_t>(hundredths);
+}
+
+char nameCursor(std::chrono::milliseconds sinceStart) {
+  return sinceStart.count() % 1000 < 500 ? '_' : ' ';
+}
+
+void Game::submitName() {
+  const std::string name = playerName.empty() ? std::string("Anonym") : playerName;
+  nameEntryActive = false;
+  // The callback holds the shared inbox, never the Game: a result that
+  // arrives after the Game is gone lands in memory that still exists.
+  submitter.submit(kGameId, scoreHundredths(elapsedTime), name,
+                   [inbox = scoreInbox](ScoreResult result) { inbox->deliver(std::move(result)); });
+}
+
+void Game::collectScoreResult() {
+  // On the main thread: the whole result is in place before the flag that
+  // shows it.
+  if (std::optional<ScoreResult> result = scoreInbox->take()) {
+    lastResult = std::move(*result);
+    resultReady = true;
+  }
+}
+
+void Game::drawNameEntryOverlay() {
+  using draw::withAlpha;
+  if (!nameEntryActive && !resultReady) {
+    return;
+  }
+  const sf::Vector2f size = draw::targetSize(window);
+  const float cx = size.x / 2.f;
+  const float panelHeight = nameEntryActive ? kPromptPanelHeight : kOutcomePanelHeight;
+  const float top = size.y / 2.f - panelHeight / 2.f;
+
+  draw::rect(window, {0.f, 0.f}, size, kDimming);
+  draw::rect(window, {cx - kPanelWidth / 2.f, top}, {kPanelWidth, panelHeight}, kPanelFill,
+             withAlpha(draw::kIceBlue, 80), 1.f);
+
+  if (nameEntryActive) {
+    draw::rect(window, {cx - 190.f, top + 70.f}, {380.f, 44.f}, withAlpha(draw::kIceBlue, 15),
+               withAlpha(draw::kIceBlue, 120), 1.f);
+    if (!fontsLoaded) {
+      return;
+    }
+    draw::centredText(window, monoFont, "LEGG INN DITT NAVN", 13, withAlpha(draw::kSnow, 110), cx,
+                      top + 18.f);
+    draw::centredText(window, monoFont, "(ENTER = send, ESC = hopp over)", 10,
+                      withAlpha(draw::kSnow, 40), cx, top + 38.f);
+    const auto sinceStart = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - startedAt);
+    draw::centredText(window, monoFont, playerName + nameCursor(sinceStart), 18, draw::kSnow, cx,
+                      top + 82.f);
+    if (submitter.isBusy()) {
+      draw::centredText(window, monoFont, "Sender...", 12, draw::kAmber, cx, top + 130.f);
+    }
+    return;
+  }
+
+  if (!fontsLoaded) {
+    return;
+  }
+  // Only ok, place and total are shown; the error text stays in the record.
+  if (lastResult.ok) {
+    draw::centredText(window, displayFont, "Score sendt!", 20, draw::kMarkerGreen, cx, top + 30.f);
+    const std::wstring place = L"#" + std::to_wstring(lastResult.place) + L" av " +
+                               std::to_wstring(lastResult.total) + L" p\u00e5 leaderboard!";
+    draw::centredText(window, monoFont, place, 14, draw::kIceBlue, cx, top + 62.f);
+  } else {
+    draw::centredText(window, displayFont, "Score ikke sendt", 18, draw::kAmber, cx, top + 30.f);
+    draw::centredText(window, monoFont, "(ingen internettforbindelse?)", 11,
+                      withAlpha(draw::kSnow, 110), cx, top + 62.f);
+  }
+  draw::centredText(window, monoFont, L"ENTER / SPACE for \u00e5 fortsette", 11,
+                    withAlpha(draw::kSnow, 50), cx, top + 100.f);
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -21,6 +22,14 @@ struct ScoreEndpoint {
   long totalTimeoutMs = 30000;
 };
 
+// The fixed parts of the request.
+inline constexpr std::string_view kScoreUserAgent = "SNOKRYSTAL/1.0";
+inline constexpr std::string_view kScorePath = "/highscores.php";
+inline constexpr std::string_view kScoreContentType =
+    "Content-Type: application/x-www-form-urlencoded\r\n";  // 49 bytes
+inline constexpr std::string_view kScoreApiKey = "POLARLYS4817";
+
+// The answer is a few dozen bytes; anything past this is not read.
 inline constexpr std::size_t kMaxAnswerBytes = 64 * 1024;
 
 // The leaderboard compiled into the game.
@@ -32,16 +41,28 @@ void initScoreClient();
 // One blocking HTTPS POST of a score; failures come back inside the result.
 ScoreResult postScore(const std::string& gameId, std::int32_t score, const std::string& name);
 
-// The same exchange against another endpoint (tests use a local server).
+// The same exchange against another endpoint. Only tests call this; the game
+// always goes through postScore and the compiled-in host.
 ScoreResult postScoreTo(const ScoreEndpoint& endpoint, const std::string& gameId,
                         std::int32_t score, const std::string& name);
 
-// Form encoding of the player's name: letters, digits and *-._ as they are,
+// Form encoding of a field value: letters, digits and *-._ as they are,
 // space as "+", every other byte as %XX.
 std::string encodeFormName(std::string_view name);
 
 // "api_key=...&spill=...&score=...&navn=..."
 std::string buildScoreBody(const std::string& gameId, std::int32_t score, const std::string& name);
 
+// Adds one piece of the answer as read from the connection: the piece counts
+// up to its first zero byte, and the whole answer stops at kMaxAnswerBytes.
+// False once the cap is reached (the caller stops reading).
+bool appendAnswerPiece(std::string& answer, std::string_view piece);
+
 // Reads "ok":true, "plass": and "totalt": from the server's answer.
 ScoreResult parseScoreAnswer(std::string_view answer);
+
+// The error texts of the failure points of one exchange.
+inline constexpr std::string_view kOpenFailed = "InternetOpen feilet";
+inline constexpr std::string_view kConnectFailed = "InternetConnect feilet";
+inline constexpr std::string_view kRequestFailed = "HttpOpenRequest feilet";
+inline constexpr std::string_view kSendFailedPrefix = "HttpSendRequest feilet: ";

@@ -1,12 +1,69 @@
 #include "online/ScoreSubmitter.h"
 
+#include <system_error>
+#include <utility>
+
+void runSubmission(SubmissionTask& task) {
+  ScoreResult result = task.endpoint
+                           ? postScoreTo(*task.endpoint, task.gameId, task.score, task.name)
+                           : postScore(task.gameId, task.score, task.name);
+  // Cleared before the callback: a new submission may start while this one
+  // is still handing over its result.
+  task.busy->store(false);
+  if (task.callback) {
+    task.callback(std::move(result));
+  }
+}
+
 ScoreSubmitter::~ScoreSubmitter() {
+  // A worker in flight is not waited for: it owns its task, the busy flag and
+  // whatever its callback holds, so it never comes back to this object.
   if (worker.joinable()) {
     worker.detach();
   }
 }
-void ScoreSubmitter::submit(const std::string&, std::int32_t, const std::string&,
-                            std::function<void(ScoreResult)>) {}
+
+void ScoreSubmitter::submit(const std::string& gameId, std::int32_t score, const std::string& name,
+                            std::function<void(ScoreResult)> callback) {
+  // Test and set in one step, on the calling thread: no second submission can
+  // slip in between.
+  if (busy->exchange(true)) {
+    return;  // refused; the callback goes away unrun
+  }
+  if (worker.joinable() && worker.get_id() != std::this_thread::get_id()) {
+    worker.join();
+  }
+
+  auto task = std::make_shared<SubmissionTask>(SubmissionTask{.busy = busy,
+                                                              .endpoint = endpoint,
+                                                              .gameId = gameId,
+                                                              .score = score,
+                                                              .name = name,
+                                                              .callback = std::move(callback)});
+  // std::thread reports a thread that cannot be started only by throwing;
+  // this is the one place the game catches anything.
+  try {
+    worker = std::thread([task] { runSubmission(*task); });
+  } catch (const std::system_error&) {
+    busy->store(false);
+    if (task->callback) {
+      ScoreResult failed;
+      failed.error = kNoWorkerThread;
+      task->callback(std::move(failed));
+    }
+    return;
+  }
+  worker.detach();
+}
+
 bool ScoreSubmitter::isBusy() const { return busy->load(); }
-void ScoreInbox::deliver(ScoreResult) {}
-std::optional<ScoreResult> ScoreInbox::take() { return std::nullopt; }
+
+void ScoreInbox::deliver(ScoreResult result) {
+  const std::lock_guard guard(lock);
+  pending = std::move(result);
+}
+
+std::optional<ScoreResult> ScoreInbox::take() {
+  const std::lock_guard guard(lock);
+  return std::exchange(pending, std::nullopt);
+}

@@ -11,18 +11,22 @@
 
 #include "online/ScoreClient.h"
 
-// One accepted submission, owned by its worker thread.
+// One accepted submission, owned by its worker thread. It holds the busy flag
+// by shared ownership, never the submitter itself, so a worker that outlives
+// the game touches only memory that still exists.
 struct SubmissionTask {
   std::shared_ptr<std::atomic<bool>> busy;
-  std::optional<ScoreEndpoint> endpoint;
+  std::optional<ScoreEndpoint> endpoint;  // empty: the leaderboard (postScore)
   std::string gameId;
   std::int32_t score = 0;
   std::string name;
   std::function<void(ScoreResult)> callback;
 };
 
-// Sends scores on a detached background thread, one at a time. The busy flag
-// is shared with the worker so a worker that outlives the game still has it.
+// The worker body: the exchange, then busy cleared, then the callback.
+void runSubmission(SubmissionTask& task);
+
+// Sends scores on a detached background thread, one at a time.
 struct ScoreSubmitter {
   std::thread worker;
   std::shared_ptr<std::atomic<bool>> busy = std::make_shared<std::atomic<bool>>(false);
@@ -34,13 +38,19 @@ struct ScoreSubmitter {
   ~ScoreSubmitter();
 
   // Refused (the callback dropped unrun) while a submission is in flight.
+  // When no thread can be started, busy stays false and the callback gets a
+  // failed result at once, on the calling thread.
   void submit(const std::string& gameId, std::int32_t score, const std::string& name,
               std::function<void(ScoreResult)> callback);
   bool isBusy() const;
 };
 
+// The error text of a submission whose thread could not be started.
+inline constexpr std::string_view kNoWorkerThread = "Kunne ikke starte sendingen";
+
 // Where a worker leaves its result for the main thread. Shared with the
-// worker, so a late result lands in memory that still exists.
+// worker, so a late result lands in memory that still exists; the main thread
+// takes it out whole, under the same lock.
 struct ScoreInbox {
   std::mutex lock;
   std::optional<ScoreResult> pending;
