@@ -90,8 +90,9 @@ in_env() {
     (cd "$dir" && "$@")
     return
   fi
-  local args=(--bind "$ROOT" / --bind "$REPO" "$REPO" --proc /proc --dev /dev
-    --tmpfs /run --tmpfs /tmp --chdir "$dir"
+  # The repository is bound last so that it may itself live under /tmp.
+  local args=(--bind "$ROOT" / --proc /proc --dev /dev --tmpfs /run --tmpfs /tmp
+    --bind "$REPO" "$REPO" --chdir "$dir"
     --setenv PATH /usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin
     --setenv HOME /root --unsetenv LD_LIBRARY_PATH --unsetenv PYTHONPATH)
   # A private network namespace (loopback only) unless the game needs the
