@@ -75,8 +75,7 @@ struct Game {
   void drawWalls(const Board& cells, int boardColumns, int boardRows, float tile,
                  sf::Vector2f offset);
   sf::Vector2f playerPosition() const;
-  void drawPlayer(sf::Vector2f position, float tile, float phase, bool isSliding,
-                  float progress);
+  void drawPlayer(sf::Vector2f position, float tile, float phase, bool isSliding, float progress);
   void drawPauseOverlay();
   void drawMenu(float top, float centreX, float width);
   void drawWinOverlay();

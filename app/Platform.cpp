@@ -6,9 +6,9 @@
 
 FontPaths defaultFontPaths() {
 #ifdef _WIN32
-  return {{"assets/SpaceMono-Regular.ttf", "C:/Windows/Fonts/consola.ttf",
-           "C:/Windows/Fonts/cour.ttf"},
-          {"assets/Syne-Bold.ttf", "C:/Windows/Fonts/calibrib.ttf", "C:/Windows/Fonts/arial.ttf"}};
+  return {
+      {"assets/SpaceMono-Regular.ttf", "C:/Windows/Fonts/consola.ttf", "C:/Windows/Fonts/cour.ttf"},
+      {"assets/Syne-Bold.ttf", "C:/Windows/Fonts/calibrib.ttf", "C:/Windows/Fonts/arial.ttf"}};
 #elif defined(__APPLE__)
   return {{"assets/SpaceMono-Regular.ttf", "/System/Library/Fonts/Menlo.ttc",
            "/System/Library/Fonts/Supplemental/Courier New.ttf"},

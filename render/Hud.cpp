@@ -28,6 +28,9 @@ void Hud::draw(sf::RenderTarget& target) const {
   const float w = draw::targetSize(target).x;
   draw::rect(target, {0.f, 0.f}, {w, 56.f}, sf::Color(4, 8, 22, 210));
   draw::rect(target, {0.f, 55.f}, {w, 1.f}, sf::Color(55, 138, 221, 28));
+  if (monoFont == nullptr || displayFont == nullptr) {
+    return;
+  }
   draw::centredText(target, *displayFont, levelText, 15, sf::Color(216, 232, 248, 255), w / 2.f,
                     18.f);
   const sf::Color blue(55, 138, 221, 255);

@@ -90,11 +90,19 @@ in_env() {
     (cd "$dir" && "$@")
     return
   fi
-  local args=(--bind "$ROOT" / --bind "$REPO" "$REPO" --proc /proc --dev /dev
-    --tmpfs /run --tmpfs /tmp --chdir "$dir"
+  # The repository is bound last so that it may itself live under /tmp.
+  local args=(--bind "$ROOT" / --proc /proc --dev /dev --tmpfs /run --tmpfs /tmp
+    --bind "$REPO" "$REPO" --chdir "$dir"
     --setenv PATH /usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin
     --setenv HOME /root --unsetenv LD_LIBRARY_PATH --unsetenv PYTHONPATH)
-  [ -r /etc/resolv.conf ] && args+=(--ro-bind /etc/resolv.conf /etc/resolv.conf)
+  # A private network namespace (loopback only) unless the game needs the
+  # network: virtual X servers of parallel runs then cannot meet through
+  # abstract sockets, and tests never reach outside the machine.
+  if [ "${SNOKRYSTAL_SHARE_NET:-0}" = 1 ]; then
+    [ -r /etc/resolv.conf ] && args+=(--ro-bind /etc/resolv.conf /etc/resolv.conf)
+  else
+    args+=(--unshare-net)
+  fi
   if [ -n "${DISPLAY:-}" ] && [ -d /tmp/.X11-unix ]; then
     args+=(--bind /tmp/.X11-unix /tmp/.X11-unix)
     [ -n "${XAUTHORITY:-}" ] && [ -f "$XAUTHORITY" ] && args+=(--ro-bind "$XAUTHORITY" "$XAUTHORITY")

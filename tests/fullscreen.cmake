@@ -3,9 +3,9 @@ find_program(XVFB_RUN xvfb-run)
 if(XVFB_RUN)
   foreach(screen 1920x1080 1600x900)
     add_test(NAME Fullscreen.Toggle.${screen}
-      COMMAND ${XVFB_RUN} -a -s "-screen 0 ${screen}x24"
+      COMMAND ${XVFB_RUN} -a -s "-screen 0 ${screen}x24 -noreset"
         $<TARGET_FILE:spine_test> --gtest_filter=Fullscreen.F11GoesFullScreen*
       WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
-    set_tests_properties(Fullscreen.Toggle.${screen} PROPERTIES TIMEOUT 120)
+    set_tests_properties(Fullscreen.Toggle.${screen} PROPERTIES TIMEOUT 120 RESOURCE_LOCK nested_xvfb)
   endforeach()
 endif()

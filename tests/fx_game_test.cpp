@@ -151,8 +151,8 @@ TEST(MoveEffects, SparksThenCrackAtTheEndCell) {
 
   test::press(game, Key::Right);  // three cells to (row 0, column 3)
   const std::size_t count = game.effects.sparks.size();
-  EXPECT_GE(count, 28u);  // strength 1.3
-  EXPECT_LE(count, 52u);
+  ASSERT_GE(count, 28u);  // strength 1.3
+  ASSERT_LE(count, 52u);
   const sf::Vector2f end = cellCentre(game, 0, 3);
   for (const Spark& s : game.effects.sparks) {
     EXPECT_LE(std::abs(s.position.x - end.x), 0.15f * game.tileSize);

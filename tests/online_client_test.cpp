@@ -104,13 +104,11 @@ TEST_F(ScoreClient, AnswersAreReadWhateverTheStatus) {
     int place;
     int total;
   };
+  // The marker rules themselves are covered without a network; here the
+  // answer must reach them unchanged, whatever the status.
   const Case cases[] = {
       {200, R"({"ok":true,"plass":3,"totalt":41})", true, 3, 41},
-      {200, R"({"ok": true})", false, 0, 0},
-      {200, R"({"ok":true,"plass":1234,"totalt":9})", true, 123, 9},
-      {200, R"({"ok":true,"plass": 57,"totalt": 123})", true, 57, 12},
-      {200, R"({"ok":true,"plass":1,"totalt":7})", true, 1, 7},
-      {200, R"({"ok":true})", true, 0, 0},
+      {200, R"({"ok": true,"plass": 123})", false, 12, 0},
       {200, R"({"status":"fine"})", false, 0, 0},
       {200, "", false, 0, 0},
       {500, R"(<b>error</b>{"ok":true,"plass":4,"totalt":5})", true, 4, 5},

@@ -160,23 +160,34 @@ TEST(Figure, BodyAndHaloAtRest) {
   EXPECT_TRUE(test::colourNear(shot, 384 + 37, 196, probe::boardUnderlay(game, 421, 196)));
 }
 
-TEST(Figure, EasedHalfwayAtHalfProgress) {
+TEST(Figure, EasedAlongTheSlide) {
   Game game;
   started(game, Key::Num1);
-  test::press(game, Key::Right);  // (0, 0) to (0, 3): 384 -> 576 on y = 196
+  test::press(game, Key::Right);  // (0, 0) to (0, 3): x from 384 to 576 on y = 196
   ASSERT_TRUE(game.sliding);
-  test::advance(game, 0.0325f, 2);
+  // A quarter of the time covers an eighth of the way (2 p^2) ...
+  test::advance(game, 0.0325f);
+  ASSERT_NEAR(game.slideProgress, 0.25f, 1e-4f);
+  EXPECT_NEAR(game.playerPosition().x, 384.f + 192.f * 0.125f, 0.05f);
+  game.effects = {};  // the sparks of the slide's end, out of the way
+  const sf::Image quarter = test::capture(game);
+  EXPECT_TRUE(test::colourNear(quarter, 408 + 13, 196, kBody));
+  EXPECT_TRUE(test::colourNear(quarter, 408 - 13, 196, kBody));
+  EXPECT_FALSE(test::colourNear(quarter, 432 + 13, 196, kBody));
+
+  // ... and half the time half the way.
+  test::advance(game, 0.0325f);
   ASSERT_TRUE(game.sliding);
   ASSERT_NEAR(game.slideProgress, 0.5f, 1e-4f);
   EXPECT_NEAR(game.playerPosition().x, 480.f, 0.05f);
   EXPECT_NEAR(game.playerPosition().y, 196.f, 0.05f);
-  game.effects = {};  // the sparks of the slide's end, out of the way
-  const sf::Image shot = test::capture(game);
-  test::saveForInspection(shot, "mid-slide");
-  EXPECT_TRUE(test::colourNear(shot, 480 + 13, 196, kBody));
-  EXPECT_TRUE(test::colourNear(shot, 480 - 13, 196, kBody));
-  EXPECT_FALSE(test::colourNear(shot, 384 + 13, 196, kBody));
-  EXPECT_FALSE(test::colourNear(shot, 576 - 13, 196, kBody));
+  game.effects = {};
+  const sf::Image half = test::capture(game);
+  test::saveForInspection(half, "mid-slide");
+  EXPECT_TRUE(test::colourNear(half, 480 + 13, 196, kBody));
+  EXPECT_TRUE(test::colourNear(half, 480 - 13, 196, kBody));
+  EXPECT_FALSE(test::colourNear(half, 384 + 13, 196, kBody));
+  EXPECT_FALSE(test::colourNear(half, 576 - 13, 196, kBody));
 }
 
 TEST(Figure, NoSlideRingOnTheFrameTheSlideEnds) {

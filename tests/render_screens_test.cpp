@@ -12,7 +12,9 @@ const sf::Color kIceBlue(55, 138, 221, 255);
 const sf::Color kBody = kIceBlue;
 
 bool bluish(sf::Color c) { return c.b > c.r + 40; }
-bool amber(sf::Color c) { return c.r > c.b + 40 && c.g > c.b; }
+// Amber keeps red well above blue even seen through a menu row; the snow
+// white and the blues never do.
+bool amber(sf::Color c) { return c.r > c.b + 12 && c.g >= c.b; }
 
 // ---------------------------------------------------------------- title
 
@@ -106,7 +108,7 @@ TEST(TitleScreen, BestTimeOnlyForWonLevels) {
     const probe::Ink time = probe::findInk(shot, {{788, y + 16}, {90, 24}}, box);
     EXPECT_EQ(time.found, i == 0) << "row " << i;
     if (time.found) {
-      EXPECT_TRUE(amber(time.brightest));
+      EXPECT_TRUE(amber(time.brightest)) << time;
       EXPECT_GE(time.left, 790);
     }
   }
@@ -190,6 +192,16 @@ sf::Color winPanelAt(const Game& game, unsigned x, unsigned y) {
   return test::blend(test::blend(probe::boardUnderlay(game, x, y), kDim), kWinPanel);
 }
 
+// A line of the best-times list drawn at y (size 11, centred): the menu rows
+// lie over the list, but the line's first letters stand left of the labels
+// and show through the rows. Each pixel row is compared with the same row
+// further left, where nothing but the panel or a menu row lies.
+probe::Ink listLine(const sf::Image& shot, int y) {
+  return probe::findInkOver(
+      shot, {{566, y + 6}, {26, 7}},
+      [&shot](unsigned, unsigned row) { return shot.getPixel({460, row}); }, 20);
+}
+
 TEST(WinOverlay, PanelBannerAndMenuOnFirstCompletion) {
   Game game;
   winLevel(game, Key::Num1);
@@ -218,12 +230,12 @@ TEST(WinOverlay, PanelBannerAndMenuOnFirstCompletion) {
       probe::findInk(shot, {{400, 196}, {480, 52}}, winPanelAt(game, 400, 250));
   ASSERT_TRUE(title.found);
   EXPECT_NEAR(title.centreX(), 640.f, 3.f);
-  // The list starts at 390 under the banner: its first line (y = 408) shows
-  // in amber in the gap between the second and third menu rows.
-  const probe::Ink line =
-      probe::findInk(shot, {{560, 406}, {160, 7}}, winPanelAt(game, 455, 409), 30);
+  // The list starts at 390 under the banner: one line at 408, the current
+  // level's, in amber; no line for the levels never won.
+  const probe::Ink line = listLine(shot, 408);
   ASSERT_TRUE(line.found);
-  EXPECT_TRUE(amber(line.brightest));
+  EXPECT_TRUE(amber(line.brightest)) << line;
+  EXPECT_FALSE(listLine(shot, 424).found) << listLine(shot, 424);
 }
 
 TEST(WinOverlay, NoBannerOnASlowerRun) {
@@ -240,8 +252,11 @@ TEST(WinOverlay, NoBannerOnASlowerRun) {
   const sf::Image shot = test::capture(game);
   test::saveForInspection(shot, "win-slower");
   EXPECT_TRUE(test::colourNear(shot, 421, 362, winPanelAt(game, 421, 362)));
-  // The list moved up 26 pixels: the gap that showed its line is empty.
-  EXPECT_FALSE(probe::findInk(shot, {{560, 406}, {160, 7}}, winPanelAt(game, 455, 409), 30).found);
+  // The list moved up 26 pixels: its line is at 382, not at 408.
+  const probe::Ink line = listLine(shot, 382);
+  ASSERT_TRUE(line.found);
+  EXPECT_TRUE(amber(line.brightest)) << line;
+  EXPECT_FALSE(listLine(shot, 408).found) << listLine(shot, 408);
 }
 
 TEST(WinOverlay, ListShowsOtherLevelsInSnowWhite) {
@@ -253,15 +268,19 @@ TEST(WinOverlay, ListShowsOtherLevelsInSnowWhite) {
   ASSERT_FALSE(game.bestRecords[1].hasBest);
   const sf::Image shot = test::capture(game);
   test::saveForInspection(shot, "win-level-3");
-  // First completion of level 3: the banner again, and the list's first line
-  // is "LEVEL 1", not the current level, so it is drawn in faint snow white.
+  // First completion of level 3: the banner again; the list has "LEVEL 1" in
+  // faint snow white, then "LEVEL 3", the current level, in amber, and
+  // nothing for levels 2, 4 and 5.
   EXPECT_TRUE(test::colourNear(shot, 421, 362,
                                test::blend(winPanelAt(game, 421, 362), {240, 160, 48, 20})));
-  const probe::Ink line =
-      probe::findInk(shot, {{560, 406}, {160, 7}}, winPanelAt(game, 455, 409), 30);
-  ASSERT_TRUE(line.found);
-  EXPECT_FALSE(amber(line.brightest));
-  EXPECT_GE(line.brightest.b, line.brightest.r);
+  const probe::Ink first = listLine(shot, 408);
+  ASSERT_TRUE(first.found);
+  EXPECT_FALSE(amber(first.brightest)) << first;
+  EXPECT_GE(first.brightest.b, first.brightest.r);
+  const probe::Ink second = listLine(shot, 424);
+  ASSERT_TRUE(second.found);
+  EXPECT_TRUE(amber(second.brightest)) << second;
+  EXPECT_FALSE(listLine(shot, 440).found) << listLine(shot, 440);
 }
 
 TEST(WinOverlay, LastLevelMenuStartsAtT176) {

@@ -21,7 +21,7 @@ std::chrono::milliseconds timeOfFrames(Game& game, int frames) {
     game.window.display();
   }
   return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
-                                                                start);
+                                                               start);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <deque>
 #include <map>
+#include <ostream>
 #include <utility>
 #include <vector>
 
@@ -86,6 +87,11 @@ struct Ink {
   int bottom = 0;
   sf::Color brightest;
   float centreX() const { return static_cast<float>(left + right + 1) / 2.f; }
+  friend std::ostream& operator<<(std::ostream& out, const Ink& ink) {
+    return out << (ink.found ? "ink" : "no ink") << " x " << ink.left << ".." << ink.right << " y "
+               << ink.top << ".." << ink.bottom << " brightest rgb(" << int{ink.brightest.r} << ", "
+               << int{ink.brightest.g} << ", " << int{ink.brightest.b} << ")";
+  }
 };
 
 // The same over a background that varies per pixel (the backdrop's grid).

@@ -15,9 +15,7 @@ sf::Event textEntered(char32_t character) { return sf::Event::TextEntered{charac
 
 sf::Event closed() { return sf::Event::Closed{}; }
 
-sf::Event resized(unsigned width, unsigned height) {
-  return sf::Event::Resized{{width, height}};
-}
+sf::Event resized(unsigned width, unsigned height) { return sf::Event::Resized{{width, height}}; }
 
 sf::Event focusLost() { return sf::Event::FocusLost{}; }
 
@@ -55,7 +53,8 @@ sf::Image capture(Game& game) {
 sf::Color blend(sf::Color dst, sf::Color src) {
   const float a = static_cast<float>(src.a) / 255.f;
   const auto mix = [a](std::uint8_t d, std::uint8_t s) {
-    return static_cast<std::uint8_t>(static_cast<float>(s) * a + static_cast<float>(d) * (1.f - a) + 0.5f);
+    return static_cast<std::uint8_t>(static_cast<float>(s) * a + static_cast<float>(d) * (1.f - a) +
+                                     0.5f);
   };
   return {mix(dst.r, src.r), mix(dst.g, src.g), mix(dst.b, src.b), 255};
 }
@@ -88,8 +87,7 @@ void saveForInspection(const sf::Image& image, const std::string& name) {
 
 TempDir::TempDir() {
   std::random_device device;
-  path = std::filesystem::temp_directory_path() /
-         ("snokrystal-test-" + std::to_string(device()));
+  path = std::filesystem::temp_directory_path() / ("snokrystal-test-" + std::to_string(device()));
   std::filesystem::create_directories(path);
 }
 

@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <string>
 
-#include <SFML/Graphics.hpp>
 #include <gtest/gtest.h>
+#include <SFML/Graphics.hpp>
 
 struct Game;
 
