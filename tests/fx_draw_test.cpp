@@ -1,5 +1,5 @@
+// Crack marks, sparks and confetti as drawn, each on a plain black target.
 #include <cmath>
-#include <optional>
 
 #include <gtest/gtest.h>
 
@@ -24,9 +24,8 @@ sf::Image drawEffects(const ImpactEffects& effects, float tile, sf::Vector2f off
 bool litNear(const sf::Image& image, sf::Vector2f at, sf::Color colour) {
   for (int dy = -1; dy <= 1; ++dy) {
     for (int dx = -1; dx <= 1; ++dx) {
-      const auto x = static_cast<unsigned>(std::lround(at.x) + dx);
-      const auto y = static_cast<unsigned>(std::lround(at.y) + dy);
-      if (test::colourNear(image, x, y, colour)) {
+      if (test::colourNear(image, static_cast<unsigned>(std::lround(at.x) + dx),
+                           static_cast<unsigned>(std::lround(at.y) + dy), colour)) {
         return true;
       }
     }
@@ -65,42 +64,29 @@ TEST(EffectDrawing, CrackStripsScaleWithTheTile) {
   }
 }
 
-TEST(EffectDrawing, AlphaIsClampedAndTruncated) {
+TEST(EffectDrawing, AlphaIsClampedAndTruncatedAndSparksLieOverCracks) {
   ImpactEffects effects;
   effects.cracks.push_back(straightStar(0, 0, 127.9f));
-  const sf::Image faint = drawEffects(effects, 64.f, {0.f, 0.f});
-  const sf::Color half = test::blend(kBlack, sf::Color(168, 216, 248, 127));
-  EXPECT_TRUE(litNear(faint, alongArm({32.f, 32.f}, 0, 8.f), half));
-  EXPECT_FALSE(litNear(faint, alongArm({32.f, 32.f}, 0, 8.f), kCrackColour));
-
-  ImpactEffects sparks;
-  sparks.sparks.push_back(
-      Spark{.position = {50.f, 50.f}, .radius = 4.f, .alpha = 300.f, .colour = {55, 138, 221}});
-  sparks.sparks.push_back(
-      Spark{.position = {100.f, 50.f}, .radius = 4.f, .alpha = -4.f, .colour = {255, 255, 255}});
-  sparks.sparks.push_back(
-      Spark{.position = {150.f, 50.f}, .radius = 4.f, .alpha = 127.9f, .colour = {255, 255, 255}});
-  const sf::Image image = drawEffects(sparks, 64.f, {0.f, 0.f});
-  EXPECT_TRUE(test::colourNear(image, 50, 50, {55, 138, 221}));
-  EXPECT_TRUE(test::colourNear(image, 100, 50, kBlack));
-  EXPECT_TRUE(test::colourNear(image, 150, 50, test::blend(kBlack, {255, 255, 255, 127})));
-  // The circle is centred on the spark's position with the spark's radius.
-  EXPECT_TRUE(test::colourNear(image, 52, 50, {55, 138, 221}));
-  EXPECT_TRUE(test::colourNear(image, 56, 50, kBlack));
-}
-
-TEST(EffectDrawing, SparksLieOverCracks) {
-  ImpactEffects effects;
-  const sf::Vector2f centre{32.f, 32.f};
-  const sf::Vector2f onArm = alongArm(centre, 0, 10.f);
-  // Added before the crack, still drawn after it.
-  effects.sparks.push_back(
-      Spark{.position = onArm, .radius = 3.f, .alpha = 255.f, .colour = {255, 255, 255}});
-  effects.cracks.push_back(straightStar(0, 0, 255.f));
+  const auto spark = [](sf::Vector2f at, float alpha, sf::Color colour) {
+    return Spark{.position = at, .radius = 4.f, .alpha = alpha, .colour = colour};
+  };
+  // Added before the crack, still drawn over it.
+  const sf::Vector2f onArm = alongArm({32.f, 32.f}, 3, 10.f);
+  effects.sparks = {spark(onArm, 255.f, {255, 255, 255}), spark({100, 50}, 300.f, {55, 138, 221}),
+                    spark({150, 50}, -4.f, {255, 255, 255}),
+                    spark({200, 50}, 127.9f, {255, 255, 255})};
   const sf::Image image = drawEffects(effects, 64.f, {0.f, 0.f});
+  const sf::Color half = test::blend(kBlack, sf::Color(168, 216, 248, 127));
+  EXPECT_TRUE(litNear(image, alongArm({32.f, 32.f}, 0, 8.f), half));
+  EXPECT_FALSE(litNear(image, alongArm({32.f, 32.f}, 0, 8.f), kCrackColour));
   EXPECT_TRUE(test::colourNear(image, static_cast<unsigned>(onArm.x),
                                static_cast<unsigned>(onArm.y), {255, 255, 255}));
-  EXPECT_TRUE(litNear(image, alongArm(centre, 3, 8.f), kCrackColour));
+  EXPECT_TRUE(test::colourNear(image, 100, 50, {55, 138, 221}));
+  EXPECT_TRUE(test::colourNear(image, 150, 50, kBlack));
+  EXPECT_TRUE(test::colourNear(image, 200, 50, test::blend(kBlack, {255, 255, 255, 127})));
+  // The circle is centred on the spark's position with the spark's radius.
+  EXPECT_TRUE(test::colourNear(image, 102, 50, {55, 138, 221}));
+  EXPECT_TRUE(test::colourNear(image, 106, 50, kBlack));
 }
 
 TEST(EffectDrawing, ConfettiTurnsAboutItsCentre) {
@@ -120,9 +106,7 @@ TEST(EffectDrawing, ConfettiTurnsAboutItsCentre) {
                              .colour = {255, 255, 255}}};
   game.window.clear(kBlack);
   game.drawConfetti();
-  sf::Texture texture(game.window.getSize());
-  texture.update(game.window);
-  const sf::Image image = texture.copyToImage();
+  const sf::Image image = test::grab(game.window);
   // Turned upright: 8 wide, 20 high around (100, 100).
   EXPECT_TRUE(test::colourNear(image, 100, 108, {240, 160, 48}));
   EXPECT_TRUE(test::colourNear(image, 100, 92, {240, 160, 48}));
