@@ -51,7 +51,7 @@ constexpr double kNetworkGoal = 0.05;
 struct Options {
   int frames = 1200;     // per scene, over all rounds
   int rounds = 60;       // short blocks: a burst of load elsewhere falls on all scenes
-  int startupRuns = 12;  // per probe
+  int startupRuns = 20;  // per probe
 };
 
 Options parseOptions(int argc, char** argv) {
