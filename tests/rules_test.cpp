@@ -345,15 +345,10 @@ TEST_F(Rules, TitleScreenKeys) {
   }
 }
 
-TEST_F(Rules, PlayingKeysWithoutMeaning) {
+TEST_F(Rules, PlayingAndPausedKeys) {
   test::press(game, Key::Num1);
   test::move(game, Key::Right);
   expectIgnored(game, {Key::Enter, Key::Space, Key::Num1, Key::Num5, Key::Q, Key::Tab});
-}
-
-TEST_F(Rules, PausedKeys) {
-  test::press(game, Key::Num1);
-  test::move(game, Key::Right);
   test::press(game, Key::Escape);
   ASSERT_EQ(game.state, GameState::Paused);
   EXPECT_FALSE(game.timerRunning);

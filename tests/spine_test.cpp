@@ -97,18 +97,6 @@ TEST(Fonts, ChainsFromTheAssetsToTheSystemFallbacks) {
   EXPECT_FALSE(fileExists(""));
 }
 
-TEST(Fonts, WithNoFontAtAllTheGameStillRuns) {
-  Game game(probe::missingFonts());
-  EXPECT_FALSE(game.fontsLoaded);
-  test::press(game, sf::Keyboard::Key::Num1);
-  for (int frame = 0; frame < 3; ++frame) {
-    game.handleEvents();
-    game.update(1.f / 60.f);
-    game.render();
-  }
-  EXPECT_TRUE(game.window.isOpen());
-}
-
 TEST(FrameTime, IsClampedToOneTwentiethOfASecond) {
   for (const auto& [measured, seconds] : {std::pair{sf::microseconds(0), 0.f},
                                           {sf::microseconds(16'667), 0.016667f},
