@@ -19,20 +19,14 @@ using Key = sf::Keyboard::Key;
 constexpr float kFrame = 0.05f;
 constexpr Key kDigits[] = {Key::Num1, Key::Num2, Key::Num3, Key::Num4, Key::Num5};
 
-std::vector<std::wstring> labels(const Game& game) {
-  std::vector<std::wstring> texts;
+// The menu as (label, primary) pairs.
+using Menu = std::vector<std::pair<std::wstring, bool>>;
+Menu menu(const Game& game) {
+  Menu items;
   for (const MenuItem& item : game.menuItems) {
-    texts.push_back(item.label.toWideString());
+    items.emplace_back(item.label.toWideString(), item.primary);
   }
-  return texts;
-}
-
-std::vector<bool> primaries(const Game& game) {
-  std::vector<bool> flags;
-  for (const MenuItem& item : game.menuItems) {
-    flags.push_back(item.primary);
-  }
-  return flags;
+  return items;
 }
 
 // Everything a key without meaning must leave as it was.
@@ -448,9 +442,10 @@ TEST_F(Rules, OtherEventsAreIgnoredAndResizeKeepsPixelsSquare) {
 TEST_F(Rules, PauseMenu) {
   test::press(game, Key::Num4);
   test::press(game, Key::Escape);
-  EXPECT_EQ(labels(game),
-            (std::vector<std::wstring>{L"FORTSETT", L"RESTART NIVÅ", L"VELG NIVÅ", L"AVSLUTT"}));
-  EXPECT_EQ(primaries(game), (std::vector<bool>{true, false, false, false}));
+  EXPECT_EQ(menu(game), (Menu{{L"FORTSETT", true},
+                              {L"RESTART NIVÅ", false},
+                              {L"VELG NIVÅ", false},
+                              {L"AVSLUTT", false}}));
   EXPECT_EQ(game.menuSelection, 0);
   // Every pause starts on "FORTSETT"; leaving with Escape keeps the list.
   test::press(game, {Key::Down, Key::Down, Key::Escape, Key::Escape});
@@ -475,35 +470,36 @@ TEST_F(Rules, PauseMenu) {
 TEST(WinMenu, ItemsOfLevelsOneThreeAndFive) {
   struct Case {
     Key digit;
-    std::vector<std::wstring> labels;
-    std::vector<bool> primary;
+    Menu items;
     int firstItemLevel;  // the level index the first item starts
   };
   const Case cases[] = {
       {Key::Num1,
-       {L"NESTE NIVÅ  LEVEL 2", L"SPILL NIVÅ 1 IGJEN", L"VELG NIVÅ", L"AVSLUTT"},
-       {true, false, false, false},
+       {{L"NESTE NIVÅ  LEVEL 2", true},
+        {L"SPILL NIVÅ 1 IGJEN", false},
+        {L"VELG NIVÅ", false},
+        {L"AVSLUTT", false}},
        1},
       {Key::Num3,
-       {L"NESTE NIVÅ  LEVEL 4", L"SPILL NIVÅ 3 IGJEN", L"VELG NIVÅ", L"AVSLUTT"},
-       {true, false, false, false},
+       {{L"NESTE NIVÅ  LEVEL 4", true},
+        {L"SPILL NIVÅ 3 IGJEN", false},
+        {L"VELG NIVÅ", false},
+        {L"AVSLUTT", false}},
        3},
-      {Key::Num5, {L"SPILL NIVÅ 5 IGJEN", L"VELG NIVÅ", L"AVSLUTT"}, {true, false, false}, 4},
-  };
+      {Key::Num5, {{L"SPILL NIVÅ 5 IGJEN", true}, {L"VELG NIVÅ", false}, {L"AVSLUTT", false}}, 4}};
   for (const Case& c : cases) {
     SCOPED_TRACE(static_cast<int>(c.digit));
     Game game;
     probe::winLevel(game, c.digit);
     ASSERT_EQ(game.state, GameState::Won);
-    EXPECT_EQ(labels(game), c.labels);
-    EXPECT_EQ(primaries(game), c.primary);
+    EXPECT_EQ(menu(game), c.items);
     EXPECT_EQ(game.menuSelection, 0);
     EXPECT_TRUE(game.nameEntryActive);
     EXPECT_FALSE(game.resultReady);
     EXPECT_EQ(game.playerName, "");
     test::press(game, Key::Escape);
     test::press(game, Key::Up);
-    EXPECT_EQ(game.menuSelection, static_cast<int>(c.labels.size()) - 1);  // "AVSLUTT"
+    EXPECT_EQ(game.menuSelection, static_cast<int>(c.items.size()) - 1);  // "AVSLUTT"
     test::press(game, Key::Down);
     EXPECT_EQ(game.menuSelection, 0);
     // The first item: the next level, or on level 5 the same one afresh.

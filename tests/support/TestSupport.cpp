@@ -20,15 +20,18 @@ sf::Event resized(unsigned width, unsigned height) { return sf::Event::Resized{{
 
 sf::Event focusLost() { return sf::Event::FocusLost{}; }
 
-void send(Game& game, std::initializer_list<sf::Event> events) {
-  const sf::Event* next = events.begin();
+namespace {
+
+void drain(Game& game, const std::vector<sf::Event>& events) {
+  auto next = events.begin();
   game.drainEvents([&]() -> std::optional<sf::Event> {
-    if (next == events.end()) {
-      return std::nullopt;
-    }
-    return *next++;
+    return next == events.end() ? std::nullopt : std::optional<sf::Event>(*next++);
   });
 }
+
+}  // namespace
+
+void send(Game& game, std::initializer_list<sf::Event> events) { drain(game, events); }
 
 void press(Game& game, sf::Keyboard::Key key) { send(game, {keyPress(key)}); }
 
@@ -37,13 +40,7 @@ void press(Game& game, std::initializer_list<sf::Keyboard::Key> keys) {
   for (const sf::Keyboard::Key key : keys) {
     events.push_back(keyPress(key));
   }
-  auto next = events.begin();
-  game.drainEvents([&]() -> std::optional<sf::Event> {
-    if (next == events.end()) {
-      return std::nullopt;
-    }
-    return *next++;
-  });
+  drain(game, events);
 }
 
 void type(Game& game, const std::string& text) {
