@@ -46,11 +46,6 @@ void expectIgnored(Game& game, std::initializer_list<Key> keys) {
   }
 }
 
-// Escape, then "VELG NIVÅ", the third item of the pause menu.
-void pauseToTitle(Game& game) {
-  test::press(game, {Key::Escape, Key::Down, Key::Down, Key::Enter});
-}
-
 class Rules : public ::testing::Test {
  protected:
   Game game;
@@ -91,7 +86,7 @@ TEST_F(Rules, EveryLevelStartsAfresh) {
     EXPECT_EQ(game.playerCol, 0);
     EXPECT_EQ(game.moves, 0);
     EXPECT_TRUE(game.timerRunning);
-    pauseToTitle(game);
+    test::press(game, {Key::Escape, Key::Down, Key::Down, Key::Enter});  // "VELG NIVÅ"
     ASSERT_EQ(game.state, GameState::Menu);
   }
 }
@@ -455,7 +450,7 @@ TEST_F(Rules, PauseMenu) {
   EXPECT_EQ(game.menuItems.size(), 4u);
   // "VELG NIVÅ" empties the list that held it; the title starts on level 1
   // and Enter there starts level 1, not the item that was destroyed.
-  pauseToTitle(game);
+  test::press(game, {Key::Escape, Key::Down, Key::Down, Key::Enter});
   EXPECT_EQ(game.state, GameState::Menu);
   EXPECT_TRUE(game.menuItems.empty());
   EXPECT_EQ(game.menuSelection, 0);
@@ -509,24 +504,6 @@ TEST(WinMenu, ItemsOfLevelsOneThreeAndFive) {
   }
 }
 
-TEST_F(Rules, WinMenuActions) {
-  // "SPILL NIVÅ 1 IGJEN": the same level afresh.
-  winLevelOne();
-  test::press(game, {Key::Escape, Key::Down, Key::Enter});
-  EXPECT_EQ(game.state, GameState::Playing);
-  EXPECT_EQ(game.levelIndex, 0);
-  EXPECT_EQ(game.moves, 0);
-  EXPECT_TRUE(game.timerRunning);
-  // "VELG NIVÅ" and "AVSLUTT".
-  probe::play(game, probe::kLevelOneSolution);
-  test::press(game, {Key::Escape, Key::Down, Key::Down, Key::Enter});
-  EXPECT_EQ(game.state, GameState::Menu);
-  EXPECT_TRUE(game.menuItems.empty());
-  winLevelOne();
-  test::press(game, {Key::Escape, Key::Up, Key::Enter});
-  EXPECT_FALSE(game.window.isOpen());
-}
-
 // ---------------------------------------------------------------- best times
 
 TEST(BestRecordRule, FirstSetsEqualKeepsSmallerReplaces) {
@@ -542,20 +519,27 @@ TEST(BestRecordRule, FirstSetsEqualKeepsSmallerReplaces) {
   EXPECT_EQ(record.bestTime, 9.25f);
 }
 
-TEST_F(Rules, BestTimesThroughPlay) {
+TEST_F(Rules, BestTimesThroughPlayAndTheWinMenuActions) {
   winLevelOne();
   const float first = game.elapsedTime;
   EXPECT_TRUE(game.bestRecords[0].hasBest);
   EXPECT_EQ(game.bestRecords[0].bestTime, first);
-  // Restarts never touch it: the replay item, R, and "RESTART NIVÅ"; it
-  // survives "VELG NIVÅ", and other levels keep their own.
+  // Restarts never touch it: "SPILL NIVÅ 1 IGJEN" (the same level afresh),
+  // R, and "RESTART NIVÅ".
   test::press(game, {Key::Escape, Key::Down, Key::Enter});
+  EXPECT_EQ(game.state, GameState::Playing);
+  EXPECT_EQ(game.levelIndex, 0);
+  EXPECT_EQ(game.moves, 0);
+  EXPECT_TRUE(game.timerRunning);
   test::press(game, Key::R);
   test::press(game, {Key::Escape, Key::Down, Key::Enter});
   ASSERT_EQ(game.state, GameState::Playing);
   EXPECT_EQ(game.bestRecords[0].bestTime, first);
+  // It survives "VELG NIVÅ", which empties the menu, and other levels keep
+  // their own.
   test::press(game, {Key::Escape, Key::Down, Key::Down, Key::Enter});
   ASSERT_EQ(game.state, GameState::Menu);
+  EXPECT_TRUE(game.menuItems.empty());
   probe::winLevel(game, Key::Num2);
   ASSERT_EQ(game.state, GameState::Won);
   EXPECT_TRUE(game.bestRecords[1].hasBest);
@@ -564,4 +548,7 @@ TEST_F(Rules, BestTimesThroughPlay) {
   for (int i = 2; i < kLevelCount; ++i) {
     EXPECT_FALSE(game.bestRecords[static_cast<std::size_t>(i)].hasBest);
   }
+  // "AVSLUTT" closes the window.
+  test::press(game, {Key::Escape, Key::Up, Key::Enter});
+  EXPECT_FALSE(game.window.isOpen());
 }

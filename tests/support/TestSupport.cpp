@@ -129,8 +129,6 @@ sf::Color blend(sf::Color dst, sf::Color src) {
   return {mix(dst.r, src.r), mix(dst.g, src.g), mix(dst.b, src.b), 255};
 }
 
-sf::Color opaque(sf::Color colour) { return {colour.r, colour.g, colour.b, 255}; }
-
 ::testing::AssertionResult colourNear(const sf::Image& image, unsigned x, unsigned y,
                                       sf::Color expected, int tolerance) {
   if (x >= image.getSize().x || y >= image.getSize().y) {
