@@ -53,7 +53,7 @@ TEST(HudRefresh, BuildsTheFourTexts) {
   EXPECT_EQ(hud.bestText, "1:01.50");
 }
 
-// The band over the probe::backdrop (or over the plain clear colour beyond it).
+// The band over the backdrop (or over the plain clear colour beyond it).
 sf::Color bandOver(unsigned x, unsigned y) {
   return test::blend(probe::backdrop(x, y), sf::Color(4, 8, 22, 210));
 }
