@@ -211,27 +211,24 @@ TEST(Sparks, CountRangesOverManyBursts) {
   EXPECT_EQ(gameRand(), 18467) << "an empty burst still draws its count";
 }
 
-TEST(Sparks, UpdateMovesThenAppliesPullAndDrag) {
-  ImpactEffects effects;
-  effects.sparks.push_back(Spark{.position = {10.f, 20.f},
-                                 .velocity = {2.f, -3.f},
-                                 .radius = 4.f,
-                                 .alpha = 100.f,
-                                 .fadeRate = 10.f});
-  effects.update();
-  const Spark& s = effects.sparks.at(0);
-  EXPECT_FLOAT_EQ(s.position.x, 12.f);  // moved with the old velocity
-  EXPECT_FLOAT_EQ(s.position.y, 17.f);
-  EXPECT_FLOAT_EQ(s.velocity.x, 1.9f);
-  EXPECT_FLOAT_EQ(s.velocity.y, -2.774f);  // (-3 + 0.08) * 0.95
-  EXPECT_FLOAT_EQ(s.radius, 3.988f);
-  EXPECT_FLOAT_EQ(s.alpha, 90.f);
-  effects.update();
-  EXPECT_FLOAT_EQ(effects.sparks[0].position.x, 13.9f);
-  EXPECT_FLOAT_EQ(effects.sparks[0].position.y, 14.226f);
-}
+TEST(ImpactEffectsUpdate, MovesFadesAndRemovesKeepingTheOrder) {
+  // A spark moves with its old velocity, then the pull and the drag act.
+  ImpactEffects one;
+  one.sparks.push_back(Spark{.position = {10.f, 20.f},
+                             .velocity = {2.f, -3.f},
+                             .radius = 4.f,
+                             .alpha = 100.f,
+                             .fadeRate = 10.f});
+  one.update();
+  one.update();
+  const Spark& s = one.sparks.at(0);
+  EXPECT_FLOAT_EQ(s.position.x, 13.9f);
+  EXPECT_FLOAT_EQ(s.position.y, 14.226f);  // 20 - 3, then - 2.774 = (-3 + 0.08) * 0.95
+  EXPECT_FLOAT_EQ(s.velocity.x, 1.805f);
+  EXPECT_FLOAT_EQ(s.velocity.y, (-2.774f + 0.08f) * 0.95f);
+  EXPECT_FLOAT_EQ(s.radius, 4.f * 0.997f * 0.997f);
+  EXPECT_FLOAT_EQ(s.alpha, 80.f);
 
-TEST(ImpactEffectsUpdate, RemovesWhatHasFadedAndKeepsTheOrder) {
   ImpactEffects effects;
   const std::array<float, 5> alphas{8.f, 50.f, 3.f, 4.f, 60.f};
   for (std::size_t i = 0; i < alphas.size(); ++i) {

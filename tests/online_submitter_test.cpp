@@ -64,20 +64,6 @@ class Submitter : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(Submitter, RunsTheExchangeInTheBackgroundAndCallsBack) {
-  server.answer(200, R"({"ok":true,"plass":3,"totalt":41})");
-  EXPECT_FALSE(submitter.isBusy());
-  submitter.submit("snokrystal", 4217, "Ice Fox", deliveries.callback());
-  EXPECT_FALSE(submitter.worker.joinable());  // detached at once
-  ASSERT_TRUE(deliveries.waitFor(1));
-  EXPECT_TRUE(deliveries.results[0].ok);
-  EXPECT_EQ(deliveries.results[0].place, 3);
-  EXPECT_EQ(deliveries.results[0].total, 41);
-  EXPECT_FALSE(submitter.isBusy());
-  ASSERT_EQ(server.requests().size(), 1u);
-  EXPECT_TRUE(server.requests()[0].body.ends_with("&score=4217&navn=Ice+Fox"));
-}
-
 TEST_F(Submitter, NextSubmissionIsAcceptedWhileTheLastCallbackStillRuns) {
   server.answer(200, R"({"ok":true,"plass":1,"totalt":1})");
   std::mutex lock;

@@ -161,6 +161,16 @@ TEST(Figure, EasedAlongTheSlideWithARingThatEndsWithIt) {
     EXPECT_FALSE(bodyAt(shot, x + 37));
     EXPECT_FALSE(bodyAt(shot, x - 37));
   }
+  // With sin(phase) = 1 while sliding, the halo's rings have alphas 0, 33
+  // and 66, out to 1.17 r: 18.5 pixels left of the centre all three lie over
+  // the board.
+  game.idlePhase = 1.5707964f;
+  const sf::Image glow = test::capture(game);
+  sf::Color halo = probe::boardUnderlay(game, 461, 196);
+  for (const std::uint8_t alpha : {0, 33, 66}) {
+    halo = test::blend(halo, {55, 138, 221, alpha});
+  }
+  EXPECT_TRUE(test::colourNear(glow, 461, 196, halo));
   // Near the end the ring is there: u = 2 fmod(progress, 0.5), radius (2.5 u + 1.2) r.
   test::advance(game, 0.035f);
   ASSERT_TRUE(game.sliding);

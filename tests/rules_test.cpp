@@ -19,20 +19,14 @@ using Key = sf::Keyboard::Key;
 constexpr float kFrame = 0.05f;
 constexpr Key kDigits[] = {Key::Num1, Key::Num2, Key::Num3, Key::Num4, Key::Num5};
 
-std::vector<std::wstring> labels(const Game& game) {
-  std::vector<std::wstring> texts;
+// The menu as (label, primary) pairs.
+using Menu = std::vector<std::pair<std::wstring, bool>>;
+Menu menu(const Game& game) {
+  Menu items;
   for (const MenuItem& item : game.menuItems) {
-    texts.push_back(item.label.toWideString());
+    items.emplace_back(item.label.toWideString(), item.primary);
   }
-  return texts;
-}
-
-std::vector<bool> primaries(const Game& game) {
-  std::vector<bool> flags;
-  for (const MenuItem& item : game.menuItems) {
-    flags.push_back(item.primary);
-  }
-  return flags;
+  return items;
 }
 
 // Everything a key without meaning must leave as it was.
@@ -50,11 +44,6 @@ void expectIgnored(Game& game, std::initializer_list<Key> keys) {
     EXPECT_TRUE(snapshot(game) == before)
         << "key " << static_cast<int>(key) << " in state " << static_cast<int>(game.state);
   }
-}
-
-// Escape, then "VELG NIVÅ", the third item of the pause menu.
-void pauseToTitle(Game& game) {
-  test::press(game, {Key::Escape, Key::Down, Key::Down, Key::Enter});
 }
 
 class Rules : public ::testing::Test {
@@ -97,7 +86,7 @@ TEST_F(Rules, EveryLevelStartsAfresh) {
     EXPECT_EQ(game.playerCol, 0);
     EXPECT_EQ(game.moves, 0);
     EXPECT_TRUE(game.timerRunning);
-    pauseToTitle(game);
+    test::press(game, {Key::Escape, Key::Down, Key::Down, Key::Enter});  // "VELG NIVÅ"
     ASSERT_EQ(game.state, GameState::Menu);
   }
 }
@@ -345,15 +334,10 @@ TEST_F(Rules, TitleScreenKeys) {
   }
 }
 
-TEST_F(Rules, PlayingKeysWithoutMeaning) {
+TEST_F(Rules, PlayingAndPausedKeys) {
   test::press(game, Key::Num1);
   test::move(game, Key::Right);
   expectIgnored(game, {Key::Enter, Key::Space, Key::Num1, Key::Num5, Key::Q, Key::Tab});
-}
-
-TEST_F(Rules, PausedKeys) {
-  test::press(game, Key::Num1);
-  test::move(game, Key::Right);
   test::press(game, Key::Escape);
   ASSERT_EQ(game.state, GameState::Paused);
   EXPECT_FALSE(game.timerRunning);
@@ -453,9 +437,10 @@ TEST_F(Rules, OtherEventsAreIgnoredAndResizeKeepsPixelsSquare) {
 TEST_F(Rules, PauseMenu) {
   test::press(game, Key::Num4);
   test::press(game, Key::Escape);
-  EXPECT_EQ(labels(game),
-            (std::vector<std::wstring>{L"FORTSETT", L"RESTART NIVÅ", L"VELG NIVÅ", L"AVSLUTT"}));
-  EXPECT_EQ(primaries(game), (std::vector<bool>{true, false, false, false}));
+  EXPECT_EQ(menu(game), (Menu{{L"FORTSETT", true},
+                              {L"RESTART NIVÅ", false},
+                              {L"VELG NIVÅ", false},
+                              {L"AVSLUTT", false}}));
   EXPECT_EQ(game.menuSelection, 0);
   // Every pause starts on "FORTSETT"; leaving with Escape keeps the list.
   test::press(game, {Key::Down, Key::Down, Key::Escape, Key::Escape});
@@ -465,7 +450,7 @@ TEST_F(Rules, PauseMenu) {
   EXPECT_EQ(game.menuItems.size(), 4u);
   // "VELG NIVÅ" empties the list that held it; the title starts on level 1
   // and Enter there starts level 1, not the item that was destroyed.
-  pauseToTitle(game);
+  test::press(game, {Key::Escape, Key::Down, Key::Down, Key::Enter});
   EXPECT_EQ(game.state, GameState::Menu);
   EXPECT_TRUE(game.menuItems.empty());
   EXPECT_EQ(game.menuSelection, 0);
@@ -480,35 +465,36 @@ TEST_F(Rules, PauseMenu) {
 TEST(WinMenu, ItemsOfLevelsOneThreeAndFive) {
   struct Case {
     Key digit;
-    std::vector<std::wstring> labels;
-    std::vector<bool> primary;
+    Menu items;
     int firstItemLevel;  // the level index the first item starts
   };
   const Case cases[] = {
       {Key::Num1,
-       {L"NESTE NIVÅ  LEVEL 2", L"SPILL NIVÅ 1 IGJEN", L"VELG NIVÅ", L"AVSLUTT"},
-       {true, false, false, false},
+       {{L"NESTE NIVÅ  LEVEL 2", true},
+        {L"SPILL NIVÅ 1 IGJEN", false},
+        {L"VELG NIVÅ", false},
+        {L"AVSLUTT", false}},
        1},
       {Key::Num3,
-       {L"NESTE NIVÅ  LEVEL 4", L"SPILL NIVÅ 3 IGJEN", L"VELG NIVÅ", L"AVSLUTT"},
-       {true, false, false, false},
+       {{L"NESTE NIVÅ  LEVEL 4", true},
+        {L"SPILL NIVÅ 3 IGJEN", false},
+        {L"VELG NIVÅ", false},
+        {L"AVSLUTT", false}},
        3},
-      {Key::Num5, {L"SPILL NIVÅ 5 IGJEN", L"VELG NIVÅ", L"AVSLUTT"}, {true, false, false}, 4},
-  };
+      {Key::Num5, {{L"SPILL NIVÅ 5 IGJEN", true}, {L"VELG NIVÅ", false}, {L"AVSLUTT", false}}, 4}};
   for (const Case& c : cases) {
     SCOPED_TRACE(static_cast<int>(c.digit));
     Game game;
     probe::winLevel(game, c.digit);
     ASSERT_EQ(game.state, GameState::Won);
-    EXPECT_EQ(labels(game), c.labels);
-    EXPECT_EQ(primaries(game), c.primary);
+    EXPECT_EQ(menu(game), c.items);
     EXPECT_EQ(game.menuSelection, 0);
     EXPECT_TRUE(game.nameEntryActive);
     EXPECT_FALSE(game.resultReady);
     EXPECT_EQ(game.playerName, "");
     test::press(game, Key::Escape);
     test::press(game, Key::Up);
-    EXPECT_EQ(game.menuSelection, static_cast<int>(c.labels.size()) - 1);  // "AVSLUTT"
+    EXPECT_EQ(game.menuSelection, static_cast<int>(c.items.size()) - 1);  // "AVSLUTT"
     test::press(game, Key::Down);
     EXPECT_EQ(game.menuSelection, 0);
     // The first item: the next level, or on level 5 the same one afresh.
@@ -516,24 +502,6 @@ TEST(WinMenu, ItemsOfLevelsOneThreeAndFive) {
     EXPECT_EQ(game.state, GameState::Playing);
     EXPECT_EQ(game.levelIndex, c.firstItemLevel);
   }
-}
-
-TEST_F(Rules, WinMenuActions) {
-  // "SPILL NIVÅ 1 IGJEN": the same level afresh.
-  winLevelOne();
-  test::press(game, {Key::Escape, Key::Down, Key::Enter});
-  EXPECT_EQ(game.state, GameState::Playing);
-  EXPECT_EQ(game.levelIndex, 0);
-  EXPECT_EQ(game.moves, 0);
-  EXPECT_TRUE(game.timerRunning);
-  // "VELG NIVÅ" and "AVSLUTT".
-  probe::play(game, probe::kLevelOneSolution);
-  test::press(game, {Key::Escape, Key::Down, Key::Down, Key::Enter});
-  EXPECT_EQ(game.state, GameState::Menu);
-  EXPECT_TRUE(game.menuItems.empty());
-  winLevelOne();
-  test::press(game, {Key::Escape, Key::Up, Key::Enter});
-  EXPECT_FALSE(game.window.isOpen());
 }
 
 // ---------------------------------------------------------------- best times
@@ -551,20 +519,27 @@ TEST(BestRecordRule, FirstSetsEqualKeepsSmallerReplaces) {
   EXPECT_EQ(record.bestTime, 9.25f);
 }
 
-TEST_F(Rules, BestTimesThroughPlay) {
+TEST_F(Rules, BestTimesThroughPlayAndTheWinMenuActions) {
   winLevelOne();
   const float first = game.elapsedTime;
   EXPECT_TRUE(game.bestRecords[0].hasBest);
   EXPECT_EQ(game.bestRecords[0].bestTime, first);
-  // Restarts never touch it: the replay item, R, and "RESTART NIVÅ"; it
-  // survives "VELG NIVÅ", and other levels keep their own.
+  // Restarts never touch it: "SPILL NIVÅ 1 IGJEN" (the same level afresh),
+  // R, and "RESTART NIVÅ".
   test::press(game, {Key::Escape, Key::Down, Key::Enter});
+  EXPECT_EQ(game.state, GameState::Playing);
+  EXPECT_EQ(game.levelIndex, 0);
+  EXPECT_EQ(game.moves, 0);
+  EXPECT_TRUE(game.timerRunning);
   test::press(game, Key::R);
   test::press(game, {Key::Escape, Key::Down, Key::Enter});
   ASSERT_EQ(game.state, GameState::Playing);
   EXPECT_EQ(game.bestRecords[0].bestTime, first);
+  // It survives "VELG NIVÅ", which empties the menu, and other levels keep
+  // their own.
   test::press(game, {Key::Escape, Key::Down, Key::Down, Key::Enter});
   ASSERT_EQ(game.state, GameState::Menu);
+  EXPECT_TRUE(game.menuItems.empty());
   probe::winLevel(game, Key::Num2);
   ASSERT_EQ(game.state, GameState::Won);
   EXPECT_TRUE(game.bestRecords[1].hasBest);
@@ -573,4 +548,7 @@ TEST_F(Rules, BestTimesThroughPlay) {
   for (int i = 2; i < kLevelCount; ++i) {
     EXPECT_FALSE(game.bestRecords[static_cast<std::size_t>(i)].hasBest);
   }
+  // "AVSLUTT" closes the window.
+  test::press(game, {Key::Escape, Key::Up, Key::Enter});
+  EXPECT_FALSE(game.window.isOpen());
 }

@@ -20,15 +20,18 @@ sf::Event resized(unsigned width, unsigned height) { return sf::Event::Resized{{
 
 sf::Event focusLost() { return sf::Event::FocusLost{}; }
 
-void send(Game& game, std::initializer_list<sf::Event> events) {
-  const sf::Event* next = events.begin();
+namespace {
+
+void drain(Game& game, const std::vector<sf::Event>& events) {
+  auto next = events.begin();
   game.drainEvents([&]() -> std::optional<sf::Event> {
-    if (next == events.end()) {
-      return std::nullopt;
-    }
-    return *next++;
+    return next == events.end() ? std::nullopt : std::optional<sf::Event>(*next++);
   });
 }
+
+}  // namespace
+
+void send(Game& game, std::initializer_list<sf::Event> events) { drain(game, events); }
 
 void press(Game& game, sf::Keyboard::Key key) { send(game, {keyPress(key)}); }
 
@@ -37,13 +40,7 @@ void press(Game& game, std::initializer_list<sf::Keyboard::Key> keys) {
   for (const sf::Keyboard::Key key : keys) {
     events.push_back(keyPress(key));
   }
-  auto next = events.begin();
-  game.drainEvents([&]() -> std::optional<sf::Event> {
-    if (next == events.end()) {
-      return std::nullopt;
-    }
-    return *next++;
-  });
+  drain(game, events);
 }
 
 void type(Game& game, const std::string& text) {
@@ -131,8 +128,6 @@ sf::Color blend(sf::Color dst, sf::Color src) {
   };
   return {mix(dst.r, src.r), mix(dst.g, src.g), mix(dst.b, src.b), 255};
 }
-
-sf::Color opaque(sf::Color colour) { return {colour.r, colour.g, colour.b, 255}; }
 
 ::testing::AssertionResult colourNear(const sf::Image& image, unsigned x, unsigned y,
                                       sf::Color expected, int tolerance) {

@@ -46,7 +46,6 @@ sf::Image grab(sf::RenderWindow& window);
 
 // What the frame buffer holds after drawing src over dst with alpha blending.
 sf::Color blend(sf::Color dst, sf::Color src);
-sf::Color opaque(sf::Color colour);
 
 // A pixel within tolerance (per channel, red/green/blue only).
 ::testing::AssertionResult colourNear(const sf::Image& image, unsigned x, unsigned y,
