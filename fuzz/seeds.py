@@ -13,8 +13,10 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 
 # game_events: opcodes and key indices, as in fuzz/game_events.cpp.
 KEY = {name: i for i, name in enumerate(
-    "Up Down Left Right W A S D Enter Space Escape R M F11 Num1 Num2 Num3 Num4 Num5 "
+    "Up Down Left Right W A S D Enter Space Escape R M Num1 Num2 Num3 Num4 Num5 "
     "Backspace Numpad1 Tab Q Unknown".split())}
+# A key byte from 192 on takes the key code from the next byte: code + 1 (F11 is 95).
+ANY_KEY, F11 = 192, 96
 PRESS, RELEASE, TEXT, FRAMES, DT, RESIZE, FOCUS_LOST, FOCUS_GAINED, DRAW, MOUSE, CLOSE = (
     0, 4, 5, 7, 8, 9, 10, 11, 12, 13, 14)
 
@@ -44,7 +46,8 @@ GAME_SEEDS = {
                         "Down", "Enter") + bytes([DRAW]),
     "pause_to_title": press("Enter", "Escape", "Down", "Down", "Enter", "Num3") + bytes([DRAW]),
     "play_keys": press("Num1", "D") + frames(2) + press("R", "M", "S") + frames(3) +
-                 press("A", "Up", "F11") + frames(2) + press("F11") + bytes([DRAW]),
+                 press("A", "Up") + frames(2) + bytes([PRESS, ANY_KEY, F11]) + frames(1) +
+                 bytes([PRESS, ANY_KEY, F11, DRAW]),
     "win_and_send": press("Num1") + slides(*LEVEL_ONE) + frames(8) + text("Ice Fox") +
                     bytes([TEXT, 8]) + text("x\r") + frames(16) + press("Enter") +
                     press("Down", "Enter") + bytes([DRAW]),
@@ -56,7 +59,7 @@ GAME_SEEDS = {
     "window_events": bytes([RESIZE, 100, 50, FOCUS_LOST, FOCUS_GAINED, MOUSE, 0, 10, 10,
                             MOUSE, 1, 3, 4, DT, 255, DT, 0]) + press("Num5") +
                      bytes([RESIZE, 0, 0, DRAW, RELEASE, KEY["Enter"]]) + frames(16),
-    "close_mid_level": press("Num4", "Down") + bytes([CLOSE]) + press("Up"),
+    "close_mid_level": press("Num4", "Down") + bytes([CLOSE, 0]) + press("Up"),
 }
 
 ANSWER_SEEDS = {
