@@ -34,7 +34,6 @@ Game::Game(const FontPaths& fonts)
   loadFonts(fonts);
   hud = std::make_unique<Hud>(Hud{.monoFont = &monoFont, .displayFont = &displayFont});
   initScoreClient();
-  prepareBackground();
 }
 
 Game::~Game() = default;
@@ -55,27 +54,6 @@ void Game::loadFonts(const FontPaths& fonts) {
   if (!loadChain(displayFont, fonts.display)) {
     fontsLoaded = false;
   }
-}
-
-void Game::prepareBackground() {
-  if (!background.resize({kWindowWidth, kWindowHeight})) {
-    return;
-  }
-  background.clear(sf::Color(4, 8, 16, 255));
-  sf::RectangleShape line;
-  line.setFillColor(sf::Color(29, 158, 117, 10));
-  line.setSize({static_cast<float>(kWindowWidth), 1.f});
-  for (unsigned y = 0; y < kWindowHeight; y += 60) {
-    line.setPosition({0.f, static_cast<float>(y)});
-    background.draw(line);
-  }
-  line.setSize({1.f, static_cast<float>(kWindowHeight)});
-  for (unsigned x = 0; x < kWindowWidth; x += 60) {
-    line.setPosition({static_cast<float>(x), 0.f});
-    background.draw(line);
-  }
-  background.display();
-  backgroundReady = true;
 }
 
 void Game::toggleFullscreen() {

@@ -21,6 +21,7 @@
 #include "puzzle/Maze.h"
 #include "puzzle/Slide.h"
 #include "render/Hud.h"
+#include "render/TextCache.h"
 
 enum class GameState : std::int32_t { Menu = 0, Playing = 1, Paused = 2, Won = 3 };
 
@@ -55,7 +56,6 @@ struct Game {
 
   // Window and assets.
   void loadFonts(const FontPaths& fonts);
-  void prepareBackground();
   void toggleFullscreen();
 
   // Rules of play.
@@ -68,6 +68,7 @@ struct Game {
   void spawnConfetti();
 
   // Drawing.
+  void drawBackdrop();
   void drawTitleScreen();
   void drawCheckerTint();
   void drawBoardMarkers(int boardColumns, int boardRows, float tile, sf::Vector2f offset);
@@ -87,6 +88,7 @@ struct Game {
   sf::Font monoFont;
   sf::Font displayFont;
   bool fontsLoaded = false;
+  TextCache texts;  // the last frame's laid-out texts; destroyed before the fonts
   ImpactEffects effects;
   SoundBank soundBank;
   std::unique_ptr<Hud> hud;
@@ -114,9 +116,6 @@ struct Game {
   bool timerRunning = false;
   std::array<BestRecord, kLevelCount> bestRecords{};
   std::vector<GridCell> trail;  // oldest first, at most 24
-
-  sf::RenderTexture background;
-  bool backgroundReady = false;
 
   std::int32_t menuSelection = 0;
   std::vector<MenuItem> menuItems;

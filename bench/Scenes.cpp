@@ -5,6 +5,7 @@
 
 #include "fx/GameRandom.h"
 #include "puzzle/Slide.h"
+#include "render/Backdrop.h"
 
 namespace bench {
 
@@ -160,11 +161,11 @@ void finishSlide(Game& game) {
   }
 }
 
-PlayState buildWorstCase(Game& game) {
+PlayState buildBusyBoard(Game& game, int levelIndex) {
   gameSrand(kRandomSeed);
-  press(game, Key::Num5);
+  press(game, static_cast<Key>(static_cast<int>(Key::Num1) + levelIndex));
   mute(game);
-  game.board = generateLevelBoard(4, kLevelFiveClock);
+  game.board = generateLevelBoard(levelIndex, kLevelFiveClock);
 
   // Wander until the trail is full, then catch the next slide halfway.
   Wanderer wanderer;
@@ -223,9 +224,24 @@ Scenes buildScenes(Game& game) {
   scenes.winScreen = capture(game);
 
   restore(game, scenes.title);
-  scenes.worstCase = buildWorstCase(game);
+  scenes.worstCase = buildBusyBoard(game, 4);
   restore(game, scenes.title);
   return scenes;
+}
+
+bool drawBackdropPicture(sf::RenderTexture& picture) {
+  if (!picture.resize({kWindowWidth, kWindowHeight})) {
+    return false;
+  }
+  picture.clear(kBackdropColour);
+  for (const sf::FloatRect& line : backdropGridLines(picture.getSize())) {
+    sf::RectangleShape shape(line.size);
+    shape.setPosition(line.position);
+    shape.setFillColor(kGridColour);
+    picture.draw(shape);
+  }
+  picture.display();
+  return true;
 }
 
 SceneCounts countsOf(const PlayState& scene) {

@@ -84,8 +84,15 @@ struct Scenes {
 // title screen. Sound is switched off first (M), so the set-up plays nothing.
 Scenes buildScenes(Game& game);
 
-// Level 5's worst case on its own (what the drawing test compares).
-PlayState buildWorstCase(Game& game);
+// A busy board on the given level (0-4), from the title screen: the trail
+// full, the figure halfway through a slide, two fresh bursts of 80 sparks and
+// three crack marks where the last slides ended, and a win's confetti a second
+// into its fall. On level 5 (index 4) this is the worst case.
+PlayState buildBusyBoard(Game& game, int levelIndex);
+
+// The backdrop as a picture drawn once, line by line, the way a frame would
+// copy it as one sprite; false when the texture cannot be made.
+bool drawBackdropPicture(sf::RenderTexture& picture);
 
 // Counts for the report.
 struct SceneCounts {

@@ -1,8 +1,8 @@
 #pragma once
 
-// Small drawing helpers shared by the screens and overlays. Every shape and
-// text is built on the stack, drawn with the default render states and thrown
-// away again.
+// Small drawing helpers shared by the screens and overlays. Every shape is
+// built on the stack, drawn with the default render states and thrown away
+// again; texts come laid out from the frame's text cache (render/TextCache.h).
 
 #include <cstdint>
 
@@ -14,6 +14,8 @@
 #include <SFML/Graphics/Text.hpp>
 #include <SFML/System/String.hpp>
 #include <SFML/System/Vector2.hpp>
+
+#include "render/TextCache.h"
 
 namespace draw {
 
@@ -40,10 +42,11 @@ inline void text(sf::RenderTarget& target, const sf::Font& font, const sf::Strin
   if (!hasFace(font)) {
     return;
   }
-  sf::Text shape(font, string, size);
-  shape.setFillColor(colour);
-  shape.setPosition(position);
-  target.draw(shape);
+  withText(font, string, size, 1.f, [&](sf::Text& shape) {
+    shape.setFillColor(colour);
+    shape.setPosition(position);
+    target.draw(shape);
+  });
 }
 
 // Width of a text's local bounds; what the screens centre on.
@@ -52,9 +55,10 @@ inline float textWidth(const sf::Font& font, const sf::String& string, unsigned 
   if (!hasFace(font)) {
     return 0.f;
   }
-  sf::Text shape(font, string, size);
-  shape.setLetterSpacing(letterSpacing);
-  return shape.getLocalBounds().size.x;
+  float width = 0.f;
+  withText(font, string, size, letterSpacing,
+           [&](sf::Text& shape) { width = shape.getLocalBounds().size.x; });
+  return width;
 }
 
 // A text centred on centreX: placed at centreX - width / 2, ignoring the
@@ -65,11 +69,11 @@ inline void centredText(sf::RenderTarget& target, const sf::Font& font, const sf
   if (!hasFace(font)) {
     return;
   }
-  sf::Text shape(font, string, size);
-  shape.setLetterSpacing(letterSpacing);
-  shape.setFillColor(colour);
-  shape.setPosition({centreX - shape.getLocalBounds().size.x / 2.f, y});
-  target.draw(shape);
+  withText(font, string, size, letterSpacing, [&](sf::Text& shape) {
+    shape.setFillColor(colour);
+    shape.setPosition({centreX - shape.getLocalBounds().size.x / 2.f, y});
+    target.draw(shape);
+  });
 }
 
 // A filled rectangle, with an outline when thickness is above zero.

@@ -1,4 +1,5 @@
 #include "app/Game.h"
+#include "render/Batch.h"
 
 namespace {
 
@@ -12,32 +13,41 @@ sf::Color withAlpha(sf::Color colour, float alpha) {
 }  // namespace
 
 void ImpactEffects::draw(sf::RenderTarget& target, float tileSize, sf::Vector2f boardOffset) const {
+  // Each list goes to the target as one batch (render/Batch.h): every strip
+  // as its segments, every spark and every piece of confetti as the triangles
+  // of its own shape, in list order.
   const float t = tileSize;
+  batch::Vertices lines;
   for (const CrackMark& crack : cracks) {
     // Crack points are in tile units, so the star keeps its shape on every level.
     const sf::Vector2f centre{boardOffset.x + static_cast<float>(crack.column) * t + t / 2.f,
                               boardOffset.y + static_cast<float>(crack.row) * t + t / 2.f};
     const sf::Color colour = withAlpha(kCrackColour, crack.alpha);
     for (const CrackStrip& strip : crack.strips) {
-      sf::VertexArray line(sf::PrimitiveType::LineStrip, strip.size());
-      for (std::size_t k = 0; k < strip.size(); ++k) {
-        line[k].position = {centre.x + t * strip[k].x, centre.y + t * strip[k].y};
-        line[k].color = colour;
+      for (std::size_t k = 1; k < strip.size(); ++k) {
+        batch::addLine(lines, {centre.x + t * strip[k - 1].x, centre.y + t * strip[k - 1].y},
+                       {centre.x + t * strip[k].x, centre.y + t * strip[k].y}, colour);
       }
-      target.draw(line);
     }
   }
+  batch::draw(target, lines, sf::PrimitiveType::Lines);
+
+  batch::Vertices dots;
+  dots.reserve(sparks.size() * 90);
   sf::CircleShape dot(0.f, 30);
   for (const Spark& spark : sparks) {
     dot.setRadius(spark.radius);
     dot.setOrigin({spark.radius, spark.radius});
     dot.setFillColor(withAlpha(spark.colour, spark.alpha));
     dot.setPosition(spark.position);
-    target.draw(dot);
+    batch::addShape(dots, dot);
   }
+  batch::draw(target, dots, sf::PrimitiveType::Triangles);
 }
 
 void Game::drawConfetti() {
+  batch::Vertices pieces;
+  pieces.reserve(particles.size() * 6);
   sf::RectangleShape piece;
   for (const Particle& p : particles) {
     piece.setSize({p.width, p.height});
@@ -45,6 +55,7 @@ void Game::drawConfetti() {
     piece.setPosition({p.x, p.y});
     piece.setRotation(sf::degrees(p.rotation));
     piece.setFillColor(withAlpha(p.colour, p.alpha));
-    window.draw(piece);
+    batch::addQuad(pieces, piece);
   }
+  batch::draw(window, pieces, sf::PrimitiveType::Triangles);
 }

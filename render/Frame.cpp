@@ -2,6 +2,8 @@
 #include <cmath>
 
 #include "app/Game.h"
+#include "render/Backdrop.h"
+#include "render/Batch.h"
 #include "render/Draw.h"
 
 namespace {
@@ -11,18 +13,10 @@ using draw::kIceBlue;
 using draw::kMarkerGreen;
 using draw::withAlpha;
 
-const sf::Color kClearColour(4, 8, 16, 255);
 const sf::Color kWallColour(26, 58, 92, 255);
 
 sf::Vector2f cellCorner(int row, int column, float tile, sf::Vector2f offset) {
   return {offset.x + static_cast<float>(column) * tile, offset.y + static_cast<float>(row) * tile};
-}
-
-void drawLine(sf::RenderTarget& target, sf::Vector2f from, sf::Vector2f to) {
-  sf::VertexArray line(sf::PrimitiveType::Lines, 2);
-  line[0] = sf::Vertex{from, kWallColour};
-  line[1] = sf::Vertex{to, kWallColour};
-  target.draw(line);
 }
 
 }  // namespace
@@ -33,10 +27,9 @@ void Game::render() {
 }
 
 void Game::drawFrame() {
-  window.clear(kClearColour);
-  if (backgroundReady) {
-    window.draw(sf::Sprite(background.getTexture()));
-  }
+  const draw::FrameTexts textScope(texts);
+  window.clear(kBackdropColour);
+  drawBackdrop();
   if (state == GameState::Menu) {
     drawTitleScreen();
   } else {
@@ -60,15 +53,33 @@ void Game::drawFrame() {
   drawConfetti();
 }
 
+// The backdrop: the clear colour with a faint grid of one-pixel lines, drawn
+// in one batch over the top-left 1280x720 pixels whatever the window's size.
+// (A picture of it, copied as one sprite, would cost a software renderer a
+// full window of textured pixels every frame and a shader more at start-up.)
+void Game::drawBackdrop() {
+  batch::Vertices lines;
+  for (const sf::FloatRect& line : backdropGridLines({kWindowWidth, kWindowHeight})) {
+    batch::addRect(lines, line.position, line.size, kGridColour);
+  }
+  batch::draw(window, lines, sf::PrimitiveType::Triangles);
+}
+
+// The board's layers with many shapes each go to the window as one batch
+// (render/Batch.h): the same triangles in the same order as shape by shape.
+
 void Game::drawCheckerTint() {
   const float t = tileSize;
+  batch::Vertices tint;
+  tint.reserve(static_cast<std::size_t>(rows * columns) * 6);
   for (int r = 0; r < rows; ++r) {
     for (int c = 0; c < columns; ++c) {
       const int alpha = (r + c) % 2 == 0 ? 11 : 6;
-      draw::rect(window, cellCorner(r, c, t, boardOffset) + sf::Vector2f(0.5f, 0.5f),
-                 {t - 0.5f, t - 0.5f}, withAlpha(kIceBlue, alpha));
+      batch::addRect(tint, cellCorner(r, c, t, boardOffset) + sf::Vector2f(0.5f, 0.5f),
+                     {t - 0.5f, t - 0.5f}, withAlpha(kIceBlue, alpha));
     }
   }
+  batch::draw(window, tint, sf::PrimitiveType::Triangles);
 }
 
 void Game::drawBoardMarkers(int boardColumns, int boardRows, float tile, sf::Vector2f offset) {
@@ -84,33 +95,36 @@ void Game::drawBoardMarkers(int boardColumns, int boardRows, float tile, sf::Vec
 
 void Game::drawTrail(const std::vector<GridCell>& cells, float tile, sf::Vector2f offset) {
   const std::size_t n = cells.size();
+  batch::Vertices squares;
   for (std::size_t i = 0; i < n; ++i) {
     // Oldest faint, newest strong.
     const float f = static_cast<float>(i) / static_cast<float>(std::max<std::size_t>(n - 1, 1));
     const float a = f * 0.55f + 0.08f;
     const sf::Vector2f corner = cellCorner(cells[i].row, cells[i].column, tile, offset);
-    draw::rect(window, corner, {tile, tile},
-               withAlpha(kIceBlue, static_cast<int>(a * 0.5f * 255.f)));
+    batch::addRect(squares, corner, {tile, tile},
+                   withAlpha(kIceBlue, static_cast<int>(a * 0.5f * 255.f)));
     const float inset = tile * 0.25f;
-    draw::rect(window, corner + sf::Vector2f(inset, inset),
-               {tile - 2.f * inset, tile - 2.f * inset},
-               withAlpha(kFrost, static_cast<int>(a * 0.2f * 255.f)));
+    batch::addRect(squares, corner + sf::Vector2f(inset, inset),
+                   {tile - 2.f * inset, tile - 2.f * inset},
+                   withAlpha(kFrost, static_cast<int>(a * 0.2f * 255.f)));
     const float dot = f * (tile * 0.1f);
     if (dot > 0.5f) {
-      draw::circle(window, corner + sf::Vector2f(tile * 0.5f, tile * 0.5f), dot,
-                   withAlpha(kIceBlue, static_cast<int>(a * 0.7f * 255.f)));
+      batch::addCircle(squares, corner + sf::Vector2f(tile * 0.5f, tile * 0.5f), dot,
+                       withAlpha(kIceBlue, static_cast<int>(a * 0.7f * 255.f)));
     }
   }
+  batch::draw(window, squares, sf::PrimitiveType::Triangles);
 }
 
 void Game::drawWalls(const Board& cells, int boardColumns, int boardRows, float tile,
                      sf::Vector2f offset) {
   const float right = offset.x + static_cast<float>(boardColumns) * tile;
   const float bottom = offset.y + static_cast<float>(boardRows) * tile;
-  drawLine(window, offset, {right, offset.y});
-  drawLine(window, {offset.x, bottom}, {right, bottom});
-  drawLine(window, offset, {offset.x, bottom});
-  drawLine(window, {right, offset.y}, {right, bottom});
+  batch::Vertices lines;
+  batch::addLine(lines, offset, {right, offset.y}, kWallColour);
+  batch::addLine(lines, {offset.x, bottom}, {right, bottom}, kWallColour);
+  batch::addLine(lines, offset, {offset.x, bottom}, kWallColour);
+  batch::addLine(lines, {right, offset.y}, {right, bottom}, kWallColour);
   // The last column's east flags and the last row's south flags lie on the
   // border, which is already drawn.
   for (int r = 0; r < boardRows; ++r) {
@@ -118,13 +132,14 @@ void Game::drawWalls(const Board& cells, int boardColumns, int boardRows, float 
       const sf::Vector2f p = cellCorner(r, c, tile, offset);
       const Cell& cell = cells[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)];
       if (cell.eastWall && c < boardColumns - 1) {
-        drawLine(window, {p.x + tile, p.y}, {p.x + tile, p.y + tile});
+        batch::addLine(lines, {p.x + tile, p.y}, {p.x + tile, p.y + tile}, kWallColour);
       }
       if (cell.southWall && r < boardRows - 1) {
-        drawLine(window, {p.x, p.y + tile}, {p.x + tile, p.y + tile});
+        batch::addLine(lines, {p.x, p.y + tile}, {p.x + tile, p.y + tile}, kWallColour);
       }
     }
   }
+  batch::draw(window, lines, sf::PrimitiveType::Lines);
 }
 
 sf::Vector2f Game::playerPosition() const {

@@ -44,23 +44,7 @@ struct Deliveries {
     std::unique_lock guard(lock);
     return arrived.wait_for(guard, bound, [&] { return results.size() >= count; });
   }
-  std::size_t count() {
-    const std::lock_guard guard(lock);
-    return results.size();
-  }
 };
-
-template <typename Condition>
-bool eventually(Condition condition, std::chrono::milliseconds bound = 10s) {
-  const auto deadline = std::chrono::steady_clock::now() + bound;
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() > deadline) {
-      return false;
-    }
-    std::this_thread::sleep_for(5ms);
-  }
-  return true;
-}
 
 class Submitter : public ::testing::Test {
  protected:
@@ -79,40 +63,6 @@ class Submitter : public ::testing::Test {
 };
 
 }  // namespace
-
-TEST_F(Submitter, RunsTheExchangeInTheBackgroundAndCallsBack) {
-  server.answer(200, R"({"ok":true,"plass":3,"totalt":41})");
-  EXPECT_FALSE(submitter.isBusy());
-  submitter.submit("snokrystal", 4217, "Ice Fox", deliveries.callback());
-  EXPECT_FALSE(submitter.worker.joinable());  // detached at once
-  ASSERT_TRUE(deliveries.waitFor(1));
-  EXPECT_TRUE(deliveries.results[0].ok);
-  EXPECT_EQ(deliveries.results[0].place, 3);
-  EXPECT_EQ(deliveries.results[0].total, 41);
-  EXPECT_FALSE(submitter.isBusy());
-  ASSERT_EQ(server.requests().size(), 1u);
-  EXPECT_TRUE(server.requests()[0].body.ends_with("&score=4217&navn=Ice+Fox"));
-}
-
-TEST_F(Submitter, SecondSubmissionWhileOneIsInFlightIsRefused) {
-  server.behave("silent");
-  submitter.submit("snokrystal", 100, "first", deliveries.callback());
-  EXPECT_TRUE(submitter.isBusy());
-
-  std::atomic<int> refusedCalls = 0;
-  submitter.submit("snokrystal", 200, "second", [&](ScoreResult) { ++refusedCalls; });
-  submitter.submit("snokrystal", 300, "third", {});
-
-  // The first one times out against the silent server; only it called back.
-  ASSERT_TRUE(deliveries.waitFor(1));
-  EXPECT_EQ(deliveries.results[0].error, "HttpSendRequest feilet: 28");
-  EXPECT_TRUE(eventually([&] { return !submitter.isBusy(); }));
-  std::this_thread::sleep_for(300ms);
-  EXPECT_EQ(refusedCalls.load(), 0);
-  EXPECT_EQ(deliveries.count(), 1u);
-  ASSERT_EQ(server.requests().size(), 1u);
-  EXPECT_TRUE(server.requests()[0].body.ends_with("&navn=first"));
-}
 
 TEST_F(Submitter, NextSubmissionIsAcceptedWhileTheLastCallbackStillRuns) {
   server.answer(200, R"({"ok":true,"plass":1,"totalt":1})");
@@ -143,29 +93,6 @@ TEST_F(Submitter, NextSubmissionIsAcceptedWhileTheLastCallbackStillRuns) {
   EXPECT_TRUE(deliveries.results[0].ok);
   ASSERT_EQ(server.requests().size(), 2u);
   EXPECT_TRUE(server.requests()[1].body.ends_with("&navn=second"));
-}
-
-TEST_F(Submitter, OwnerDestroyedWhileTheWorkerWaitsOnTheServer) {
-  server.behave("silent");
-  auto owner = std::make_unique<ScoreSubmitter>();
-  owner->endpoint = server.endpoint(1000, 1500);
-  auto inbox = std::make_shared<ScoreInbox>();
-  const std::shared_ptr<std::atomic<bool>> busy = owner->busy;
-
-  owner->submit("snokrystal", 1, "late",
-                [inbox](ScoreResult result) { inbox->deliver(std::move(result)); });
-  ASSERT_TRUE(eventually([&] { return server.requests().size() == 1; }));
-  owner.reset();  // the worker is still waiting on the silent server
-  EXPECT_TRUE(busy->load());
-
-  // The worker ends on its own, clears the flag it shares and leaves its
-  // result in the shared inbox; then it lets go of both.
-  ASSERT_TRUE(eventually([&] { return busy.use_count() == 1; }));
-  EXPECT_FALSE(busy->load());
-  const std::optional<ScoreResult> result = inbox->take();
-  ASSERT_TRUE(result.has_value());
-  EXPECT_EQ(result->error, "HttpSendRequest feilet: 28");
-  EXPECT_EQ(inbox.use_count(), 1);
 }
 
 // Runs in a fresh process (the death-test machinery re-executes the test),

@@ -1,14 +1,15 @@
 // The rules of play driven through the game's own event handler: levels,
-// moves and slides, the key map of every screen, and the pause and win menus.
+// moves and slides, the key map of every screen, the name typing, the pause
+// and win menus, best times and the status bar texts.
 #include <gtest/gtest.h>
 
-#include <deque>
-#include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/Game.h"
 #include "fx/GameRandom.h"
+#include "support/RenderProbe.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -16,145 +17,43 @@ namespace {
 using Key = sf::Keyboard::Key;
 
 constexpr float kFrame = 0.05f;
+constexpr Key kDigits[] = {Key::Num1, Key::Num2, Key::Num3, Key::Num4, Key::Num5};
 
-struct Direction {
-  int row;
-  int column;
-  Key key;
-};
-constexpr Direction kDirections[] = {
-    {-1, 0, Key::Up}, {1, 0, Key::Down}, {0, -1, Key::Left}, {0, 1, Key::Right}};
-
-// A slide lasts 0.13 s: three frames of 0.05 s end it.
-void finishSlide(Game& game) { test::advance(game, kFrame, 3); }
-
-void move(Game& game, Key key) {
-  test::press(game, key);
-  finishSlide(game);
-}
-
-// The fewest arrow keys that bring the figure to rest on the goal, found by a
-// breadth-first search over resting cells with the game's slide rule.
-std::vector<Key> solve(const Game& game) {
-  const auto index = [&](int r, int c) { return static_cast<std::size_t>(r * game.columns + c); };
-  struct Came {
-    int from = -1;
-    Key key = Key::Unknown;
-  };
-  std::vector<Came> came(static_cast<std::size_t>(game.rows * game.columns));
-  std::vector<bool> seen(came.size());
-  std::deque<GridCell> queue{{game.playerRow, game.playerCol}};
-  seen[index(game.playerRow, game.playerCol)] = true;
-  while (!queue.empty()) {
-    const GridCell here = queue.front();
-    queue.pop_front();
-    for (const Direction& d : kDirections) {
-      const SlideResult slide =
-          traceSlide(game.board, here.row, here.column, d.row, d.column, game.rows, game.columns);
-      const std::size_t next = index(slide.endRow, slide.endColumn);
-      if (!seen[next]) {
-        seen[next] = true;
-        came[next] = {static_cast<int>(index(here.row, here.column)), d.key};
-        queue.push_back({slide.endRow, slide.endColumn});
-      }
-    }
-  }
-  std::vector<Key> keys;
-  for (std::size_t at = index(game.rows - 1, game.columns - 1); came[at].from >= 0;
-       at = static_cast<std::size_t>(came[at].from)) {
-    keys.insert(keys.begin(), came[at].key);
-  }
-  return keys;
-}
-
-void win(Game& game) {
-  for (const Key key : solve(game)) {
-    move(game, key);
-  }
-}
-
-std::vector<std::wstring> labels(const Game& game) {
-  std::vector<std::wstring> texts;
+// The menu as (label, primary) pairs.
+using Menu = std::vector<std::pair<std::wstring, bool>>;
+Menu menu(const Game& game) {
+  Menu items;
   for (const MenuItem& item : game.menuItems) {
-    texts.push_back(item.label.toWideString());
+    items.emplace_back(item.label.toWideString(), item.primary);
   }
-  return texts;
-}
-
-std::vector<bool> primaries(const Game& game) {
-  std::vector<bool> flags;
-  for (const MenuItem& item : game.menuItems) {
-    flags.push_back(item.primary);
-  }
-  return flags;
+  return items;
 }
 
 // Everything a key without meaning must leave as it was.
-struct Snapshot {
-  GameState state;
-  int levelIndex;
-  int menuSelection;
-  std::size_t menuCount;
-  int moves;
-  bool sliding;
-  int playerRow;
-  int playerCol;
-  bool soundOn;
-  bool nameEntryActive;
-  bool resultReady;
-  std::string playerName;
-  bool fullscreen;
-  sf::Vector2u windowSize;
-  bool timerRunning;
-
-  explicit Snapshot(const Game& game)
-      : state(game.state),
-        levelIndex(game.levelIndex),
-        menuSelection(game.menuSelection),
-        menuCount(game.menuItems.size()),
-        moves(game.moves),
-        sliding(game.sliding),
-        playerRow(game.playerRow),
-        playerCol(game.playerCol),
-        soundOn(game.soundBank.enabled),
-        nameEntryActive(game.nameEntryActive),
-        resultReady(game.resultReady),
-        playerName(game.playerName),
-        fullscreen(game.fullscreen),
-        windowSize(game.window.getSize()),
-        timerRunning(game.timerRunning) {}
-  bool operator==(const Snapshot&) const = default;
-};
+auto snapshot(const Game& g) {
+  return std::make_tuple(g.state, g.levelIndex, g.menuSelection, g.menuItems.size(), g.moves,
+                         g.sliding, g.playerRow, g.playerCol, g.soundBank.enabled,
+                         g.nameEntryActive, g.resultReady, g.playerName, g.fullscreen,
+                         g.window.getSize(), g.timerRunning);
+}
 
 void expectIgnored(Game& game, std::initializer_list<Key> keys) {
   for (const Key key : keys) {
-    const Snapshot before(game);
+    const auto before = snapshot(game);
     test::press(game, key);
-    EXPECT_TRUE(Snapshot(game) == before)
-        << "key " << static_cast<int>(key) << " in state " << static_cast<int>(before.state);
+    EXPECT_TRUE(snapshot(game) == before)
+        << "key " << static_cast<int>(key) << " in state " << static_cast<int>(game.state);
   }
 }
-
-const std::vector<Key> kLevelOneSolution{Key::Right, Key::Down, Key::Left, Key::Down, Key::Right};
 
 class Rules : public ::testing::Test {
  protected:
   Game game;
 
-  // From the title screen into level 1 and through it to the win screen.
   void winLevelOne() {
     test::press(game, Key::Num1);
-    for (const Key key : kLevelOneSolution) {
-      move(game, key);
-    }
+    probe::play(game, probe::kLevelOneSolution);
     ASSERT_EQ(game.state, GameState::Won);
-  }
-
-  // Closes the name entry so the win menu takes the keys.
-  void toWinMenu() {
-    winLevelOne();
-    test::press(game, Key::Escape);
-    ASSERT_FALSE(game.nameEntryActive);
   }
 };
 
@@ -162,42 +61,32 @@ class Rules : public ::testing::Test {
 
 // ---------------------------------------------------------------- levels
 
-TEST_F(Rules, StartsOnTheTitleWithNoLevel) {
+TEST_F(Rules, EveryLevelStartsAfresh) {
   EXPECT_EQ(game.state, GameState::Menu);
   EXPECT_TRUE(game.board.empty());
-  EXPECT_EQ(game.menuSelection, 0);
-}
-
-TEST_F(Rules, EachLevelIsGeneratedAndCentredBelowTheBand) {
-  const sf::Vector2f offsets[] = {{352, 164}, {332, 136}, {328, 124}, {325, 115}, {334, 118}};
-  const Key digits[] = {Key::Num1, Key::Num2, Key::Num3, Key::Num4, Key::Num5};
   for (int i = 0; i < kLevelCount; ++i) {
     const LevelInfo& level = kLevels[static_cast<std::size_t>(i)];
-    test::press(game, digits[i]);
+    SCOPED_TRACE(level.label);
+    test::press(game, kDigits[i]);
     ASSERT_EQ(game.state, GameState::Playing);
     EXPECT_EQ(game.levelIndex, i);
     EXPECT_EQ(game.columns, level.columns);
     EXPECT_EQ(game.rows, level.rows);
     EXPECT_EQ(game.tileSize, static_cast<float>(level.tileSize));
-    EXPECT_EQ(game.boardOffset, offsets[i]) << level.label;
     ASSERT_EQ(game.board.size(), static_cast<std::size_t>(level.rows));
     ASSERT_EQ(game.board[0].size(), static_cast<std::size_t>(level.columns));
-    EXPECT_GE(shortestSolution(game.board, game.rows, game.columns), 1);
+    // Levels 1 to 4 are the fixed mazes whatever the clock; level 5 can always be won.
     if (i < kLastLevel) {
       const Board fixed = generateMaze(level.columns, level.rows, levelSeed(i, 0));
-      for (std::size_t r = 0; r < fixed.size(); ++r) {
-        for (std::size_t c = 0; c < fixed[r].size(); ++c) {
-          EXPECT_EQ(game.board[r][c].eastWall, fixed[r][c].eastWall);
-          EXPECT_EQ(game.board[r][c].southWall, fixed[r][c].southWall);
-        }
-      }
+      EXPECT_EQ(test::eastWalls(game.board), test::eastWalls(fixed));
+      EXPECT_EQ(test::southWalls(game.board), test::southWalls(fixed));
     }
+    EXPECT_GE(shortestSolution(game.board, game.rows, game.columns), 1);
     EXPECT_EQ(game.playerRow, 0);
     EXPECT_EQ(game.playerCol, 0);
+    EXPECT_EQ(game.moves, 0);
     EXPECT_TRUE(game.timerRunning);
-    // Back to the title through the pause menu's "VELG NIVÅ".
-    test::send(game, {test::keyPress(Key::Escape), test::keyPress(Key::Down),
-                      test::keyPress(Key::Down), test::keyPress(Key::Enter)});
+    test::press(game, {Key::Escape, Key::Down, Key::Down, Key::Enter});  // "VELG NIVÅ"
     ASSERT_EQ(game.state, GameState::Menu);
   }
 }
@@ -207,20 +96,18 @@ TEST_F(Rules, StartingALevelClearsTheLastAttempt) {
   test::press(game, Key::Right);
   test::advance(game, kFrame);
   game.particles.push_back(Particle{});  // confetti still falling from a win
+  ASSERT_FALSE(game.effects.sparks.empty());
   test::press(game, Key::R);
   EXPECT_EQ(game.state, GameState::Playing);
   EXPECT_FALSE(game.sliding);
   EXPECT_EQ(game.moves, 0);
   EXPECT_EQ(game.elapsedTime, 0.f);
   EXPECT_EQ(game.slideProgress, 0.f);
-  EXPECT_EQ(game.slideElapsed, 0.f);
   EXPECT_EQ(game.idlePhase, 0.f);
-  EXPECT_EQ(game.targetRow, 0);
-  EXPECT_EQ(game.targetCol, 0);
-  EXPECT_EQ(game.slideFrom, sf::Vector2f());
-  EXPECT_EQ(game.slideTo, sf::Vector2f());
   EXPECT_TRUE(game.trail.empty());
   EXPECT_TRUE(game.particles.empty());
+  EXPECT_TRUE(game.effects.sparks.empty());
+  EXPECT_TRUE(game.effects.cracks.empty());
 }
 
 // ---------------------------------------------------------------- moves
@@ -228,9 +115,7 @@ TEST_F(Rules, StartingALevelClearsTheLastAttempt) {
 TEST_F(Rules, ABlockedMoveChangesNothing) {
   test::press(game, Key::Num1);
   const int voice = game.soundBank.nextVoice;
-  gameSrand(99);
-  const int firstDraw = gameRand();
-  gameSrand(99);
+  const int firstDraw = test::randDraws(99, 1)[0];
   // Level 1's start has the edge above and to the left and a wall below.
   for (const Key key : {Key::Up, Key::Left, Key::Down, Key::W, Key::A, Key::S}) {
     test::press(game, key);
@@ -244,54 +129,20 @@ TEST_F(Rules, ABlockedMoveChangesNothing) {
   EXPECT_EQ(gameRand(), firstDraw) << "a blocked move drew random numbers";
 }
 
-TEST_F(Rules, ASlideCountsOneMoveAndLeavesATrail) {
+TEST_F(Rules, ASlideIsOneMoveThatLeavesATrail) {
   test::press(game, Key::Num1);
   test::press(game, Key::Right);
   EXPECT_TRUE(game.sliding);
   EXPECT_EQ(game.moves, 1);
   EXPECT_EQ(game.targetRow, 0);
   EXPECT_EQ(game.targetCol, 3);
-  // The figure keeps its cell until the slide is over.
-  EXPECT_EQ(game.playerCol, 0);
+  EXPECT_EQ(game.playerCol, 0) << "the figure keeps its cell until the slide is over";
   EXPECT_EQ(game.slideFrom, sf::Vector2f(384, 196));
   EXPECT_EQ(game.slideTo, sf::Vector2f(576, 196));
-  // Three cells: the start and the two passed before the end.
+  // The start and the two cells passed before the end.
   EXPECT_EQ(game.trail, (std::vector<GridCell>{{0, 0}, {0, 1}, {0, 2}}));
-}
 
-TEST_F(Rules, MSwitchesSoundAndMovesStillCount) {
-  test::press(game, Key::Num1);
-  test::press(game, Key::M);
-  EXPECT_FALSE(game.soundBank.enabled);
-  move(game, Key::Right);
-  EXPECT_EQ(game.moves, 1);
-  EXPECT_EQ(game.playerCol, 3);
-  test::press(game, Key::M);
-  EXPECT_TRUE(game.soundBank.enabled);
-  // The switch outlives restarts.
-  test::press(game, Key::M);
-  test::press(game, Key::R);
-  EXPECT_FALSE(game.soundBank.enabled);
-}
-
-TEST_F(Rules, TheTrailKeepsTheNewest24) {
-  test::press(game, Key::Num1);
-  // Right passes (0,1), (0,2) to (0,3); Left passes back to (0,0).
-  for (int i = 0; i < 5; ++i) {
-    move(game, Key::Right);
-    move(game, Key::Left);
-  }
-  EXPECT_EQ(game.moves, 10);
-  std::vector<GridCell> expected;
-  for (int i = 0; i < 4; ++i) {
-    expected.insert(expected.end(), {{0, 0}, {0, 1}, {0, 2}, {0, 3}, {0, 2}, {0, 1}});
-  }
-  EXPECT_EQ(game.trail, expected);
-}
-
-TEST_F(Rules, KeysDuringASlideAreDropped) {
-  test::press(game, Key::Num1);
-  test::press(game, Key::Right);
+  // A key during the slide is dropped, not queued.
   test::advance(game, kFrame);
   test::press(game, Key::Left);
   test::advance(game, kFrame);
@@ -301,57 +152,52 @@ TEST_F(Rules, KeysDuringASlideAreDropped) {
   EXPECT_FALSE(game.sliding);
   EXPECT_EQ(game.slideProgress, 1.f);
   EXPECT_EQ(game.playerCol, 3);
-  EXPECT_EQ(game.moves, 1);
-  // Not queued: the figure rests until the next key.
   test::advance(game, kFrame, 4);
   EXPECT_EQ(game.playerCol, 3);
-  move(game, Key::Left);
-  EXPECT_EQ(game.playerCol, 0);
-  EXPECT_EQ(game.moves, 2);
+  EXPECT_EQ(game.moves, 1);
+
+  // Back and forth: the trail keeps the newest 24 cells.
+  test::move(game, Key::Left);
+  for (int i = 0; i < 4; ++i) {
+    test::move(game, Key::Right);
+    test::move(game, Key::Left);
+  }
+  EXPECT_EQ(game.moves, 10);
+  std::vector<GridCell> expected;
+  for (int i = 0; i < 4; ++i) {
+    expected.insert(expected.end(), {{0, 0}, {0, 1}, {0, 2}, {0, 3}, {0, 2}, {0, 1}});
+  }
+  EXPECT_EQ(game.trail, expected);
 }
 
-TEST_F(Rules, EveryDirectionKeyInPlay) {
-  // Each key's slide, from a cell of level 1's solution where it is free.
-  struct Case {
-    Key key;
-    std::vector<Key> before;
-    int row;
-    int column;
-  };
-  const std::vector<Case> cases{
-      {Key::Right, {}, 0, 1},
-      {Key::D, {}, 0, 1},
-      {Key::Down, {Key::Right}, 1, 0},
-      {Key::S, {Key::Right}, 1, 0},
-      {Key::Left, {Key::Right}, 0, -1},
-      {Key::A, {Key::Right}, 0, -1},
-      {Key::Up, {Key::Right, Key::Down}, -1, 0},
-      {Key::W, {Key::Right, Key::Down}, -1, 0},
-  };
-  for (const Case& c : cases) {
+TEST_F(Rules, LetterKeysMoveLikeTheArrows) {
+  const auto follow = [this](std::initializer_list<Key> keys) {
     test::press(game, Key::Num1);
-    for (const Key key : c.before) {
-      move(game, key);
+    std::vector<GridCell> cells;
+    for (const Key key : keys) {
+      test::move(game, key);
+      cells.push_back({game.playerRow, game.playerCol});
     }
-    const SlideResult expected =
-        traceSlide(game.board, game.playerRow, game.playerCol, c.row, c.column, 7, 9);
-    ASSERT_FALSE(expected.passed.empty());
-    test::press(game, c.key);
-    EXPECT_TRUE(game.sliding) << static_cast<int>(c.key);
-    EXPECT_EQ(game.targetRow, expected.endRow) << static_cast<int>(c.key);
-    EXPECT_EQ(game.targetCol, expected.endColumn) << static_cast<int>(c.key);
-    EXPECT_EQ(game.moves, static_cast<int>(c.before.size()) + 1);
-    game.state = GameState::Menu;  // straight back to the title for the next case
-  }
+    EXPECT_EQ(game.moves, 4);
+    game.state = GameState::Menu;  // straight back to the title
+    return cells;
+  };
+  const std::vector<GridCell> arrows = follow({Key::Right, Key::Down, Key::Up, Key::Left});
+  EXPECT_EQ(arrows, (std::vector<GridCell>{{0, 3}, {5, 3}, {0, 3}, {0, 0}}));
+  EXPECT_EQ(follow({Key::D, Key::S, Key::W, Key::A}), arrows);
 }
 
-TEST_F(Rules, TheGoalCountsWhenASlideComesToRestOnIt) {
+TEST_F(Rules, OnlyASlideThatComesToRestOnTheGoalWins) {
   test::press(game, Key::Num1);
-  for (std::size_t i = 0; i + 1 < kLevelOneSolution.size(); ++i) {
-    move(game, kLevelOneSolution[i]);
-    EXPECT_EQ(game.state, GameState::Playing);
-  }
-  test::press(game, kLevelOneSolution.back());
+  game.playerRow = 6;  // no key puts the figure there without a slide
+  game.playerCol = 8;
+  test::advance(game, kFrame, 5);
+  EXPECT_EQ(game.state, GameState::Playing);
+
+  test::press(game, Key::R);
+  probe::play(game, {Key::Right, Key::Down, Key::Left, Key::Down});
+  EXPECT_EQ(game.state, GameState::Playing);
+  test::press(game, Key::Right);
   EXPECT_EQ(game.targetRow, 6);
   EXPECT_EQ(game.targetCol, 8);
   test::advance(game, kFrame, 2);
@@ -362,14 +208,6 @@ TEST_F(Rules, TheGoalCountsWhenASlideComesToRestOnIt) {
   EXPECT_FALSE(game.timerRunning);
   EXPECT_EQ(game.playerRow, 6);
   EXPECT_EQ(game.playerCol, 8);
-}
-
-TEST_F(Rules, StandingOnTheGoalWithoutASlideDoesNotWin) {
-  test::press(game, Key::Num1);
-  game.playerRow = 6;  // no key puts the figure there without a slide
-  game.playerCol = 8;
-  test::advance(game, kFrame, 5);
-  EXPECT_EQ(game.state, GameState::Playing);
 }
 
 TEST_F(Rules, TheTimerRunsFromTheStartOnlyWhilePlaying) {
@@ -390,7 +228,7 @@ TEST_F(Rules, TheTimerRunsFromTheStartOnlyWhilePlaying) {
   expected += 0.02f;
   EXPECT_EQ(game.elapsedTime, expected);
   // Through the win: the winning frame's time counts, then the clock stops.
-  for (const Key key : kLevelOneSolution) {
+  for (const Key key : probe::kLevelOneSolution) {
     test::press(game, key);
     for (int i = 0; i < 3; ++i) {
       test::advance(game, kFrame);
@@ -401,6 +239,20 @@ TEST_F(Rules, TheTimerRunsFromTheStartOnlyWhilePlaying) {
   EXPECT_EQ(game.elapsedTime, expected);
   test::advance(game, kFrame, 10);
   EXPECT_EQ(game.elapsedTime, expected);
+}
+
+TEST_F(Rules, TheStatusBarTextsFollowPlay) {
+  test::press(game, Key::Num1);
+  test::move(game, Key::Right);
+  EXPECT_EQ(game.hud->movesText, "1");
+  EXPECT_EQ(game.hud->levelText, "LEVEL 1");
+  EXPECT_EQ(game.hud->timeText, formatTime(game.elapsedTime));
+  EXPECT_EQ(game.hud->bestText, "--:--");
+  probe::play(game, {Key::Left, Key::Right, Key::Down, Key::Left, Key::Down, Key::Right});
+  ASSERT_EQ(game.state, GameState::Won);
+  EXPECT_EQ(game.hud->movesText, "7");
+  EXPECT_EQ(game.hud->timeText, formatTime(game.elapsedTime));
+  EXPECT_EQ(game.hud->bestText, formatTime(game.elapsedTime));
 }
 
 TEST_F(Rules, TheGlowPhaseRunsFasterWhileSliding) {
@@ -417,42 +269,35 @@ TEST_F(Rules, TheGlowPhaseRunsFasterWhileSliding) {
   }
 }
 
-TEST_F(Rules, ASlideWaitsWhilePausedAndFinishesAfter) {
-  test::press(game, Key::Num1);
+TEST_F(Rules, ASlideWaitsWhilePausedAndARestartDiscardsIt) {
+  test::press(game, Key::Num2);
   test::press(game, Key::Right);
+  const int end = game.targetCol;
+  ASSERT_GT(end, 0);
   test::advance(game, kFrame);
   test::press(game, Key::Escape);
-  ASSERT_EQ(game.state, GameState::Paused);
   test::advance(game, kFrame, 20);
   EXPECT_TRUE(game.sliding);
   EXPECT_EQ(game.slideElapsed, kFrame);
   EXPECT_EQ(game.playerCol, 0);
-  // "FORTSETT" resumes like Escape does.
-  test::press(game, Key::Enter);
+  test::press(game, Key::Enter);  // "FORTSETT" resumes like Escape does
   ASSERT_EQ(game.state, GameState::Playing);
   test::advance(game, kFrame, 2);
   EXPECT_FALSE(game.sliding);
-  EXPECT_EQ(game.playerCol, 3);
-}
+  EXPECT_EQ(game.playerCol, end);
 
-TEST_F(Rules, RDuringASlideRestartsAtOnce) {
-  test::press(game, Key::Num2);
+  // R during a slide restarts at once, and so does "RESTART NIVÅ".
+  test::press(game, Key::R);
   test::press(game, Key::Right);
   ASSERT_TRUE(game.sliding);
   test::press(game, Key::R);
   EXPECT_FALSE(game.sliding);
   EXPECT_EQ(game.levelIndex, 1);
   EXPECT_EQ(game.moves, 0);
-  EXPECT_EQ(game.playerCol, 0);
   test::advance(game, kFrame, 3);
   EXPECT_EQ(game.playerCol, 0);
-}
-
-TEST_F(Rules, RestartFromThePauseMenuDiscardsTheSlide) {
-  test::press(game, Key::Num1);
   test::press(game, Key::Right);
-  test::send(game,
-             {test::keyPress(Key::Escape), test::keyPress(Key::Down), test::keyPress(Key::Space)});
+  test::press(game, {Key::Escape, Key::Down, Key::Space});
   EXPECT_EQ(game.state, GameState::Playing);
   EXPECT_FALSE(game.sliding);
   EXPECT_EQ(game.moves, 0);
@@ -469,9 +314,7 @@ TEST_F(Rules, TitleScreenKeys) {
   EXPECT_EQ(game.menuSelection, 0);
   test::press(game, Key::W);
   EXPECT_EQ(game.menuSelection, 4);
-  test::press(game, Key::S);
-  test::press(game, Key::S);
-  test::press(game, Key::Down);
+  test::press(game, {Key::S, Key::S, Key::Down});
   EXPECT_EQ(game.menuSelection, 2);
   expectIgnored(game, {Key::Left, Key::Right, Key::A, Key::D, Key::Escape, Key::R, Key::M, Key::F11,
                        Key::Numpad1, Key::Num0, Key::Num6, Key::Backspace});
@@ -481,28 +324,20 @@ TEST_F(Rules, TitleScreenKeys) {
   EXPECT_EQ(game.menuSelection, 0);
 
   game.state = GameState::Menu;  // as "VELG NIVÅ" leaves it
-  test::send(game, {test::keyPress(Key::Up), test::keyPress(Key::Space)});
+  test::press(game, {Key::Up, Key::Space});
   EXPECT_EQ(game.levelIndex, 4);
-  const Key digits[] = {Key::Num1, Key::Num2, Key::Num3, Key::Num4, Key::Num5};
   for (int i = 0; i < kLevelCount; ++i) {
     game.state = GameState::Menu;
-    test::press(game, digits[i]);
+    test::press(game, kDigits[i]);
     EXPECT_EQ(game.state, GameState::Playing);
     EXPECT_EQ(game.levelIndex, i);
   }
 }
 
-TEST_F(Rules, PlayingKeysWithoutMeaning) {
-  test::press(game, Key::Num3);
-  move(game, solve(game).front());
-  expectIgnored(game, {Key::Enter, Key::Space, Key::Num1, Key::Num5, Key::Q, Key::Tab});
-  EXPECT_EQ(game.levelIndex, 2);
-  EXPECT_EQ(game.moves, 1);
-}
-
-TEST_F(Rules, PausedKeys) {
+TEST_F(Rules, PlayingAndPausedKeys) {
   test::press(game, Key::Num1);
-  move(game, Key::Right);
+  test::move(game, Key::Right);
+  expectIgnored(game, {Key::Enter, Key::Space, Key::Num1, Key::Num5, Key::Q, Key::Tab});
   test::press(game, Key::Escape);
   ASSERT_EQ(game.state, GameState::Paused);
   EXPECT_FALSE(game.timerRunning);
@@ -512,9 +347,7 @@ TEST_F(Rules, PausedKeys) {
   EXPECT_EQ(game.menuSelection, 1);
   test::press(game, Key::S);
   EXPECT_EQ(game.menuSelection, 2);
-  test::press(game, Key::W);
-  test::press(game, Key::Up);
-  test::press(game, Key::Up);
+  test::press(game, {Key::W, Key::Up, Key::Up});
   EXPECT_EQ(game.menuSelection, 3);  // wrapped from the first item to "AVSLUTT"
   test::press(game, Key::Down);
   EXPECT_EQ(game.menuSelection, 0);
@@ -536,31 +369,24 @@ TEST_F(Rules, WonKeysInTheirThreeModes) {
   EXPECT_EQ(game.state, GameState::Won);
 
   // A result on screen: only Enter and Space act, and only to clear it.
-  game.resultReady = true;  // as the submission worker delivers it
-  expectIgnored(game, {Key::Up, Key::Down, Key::S, Key::Escape, Key::R, Key::M, Key::F11});
-  test::press(game, Key::Enter);
-  EXPECT_FALSE(game.resultReady);
-  EXPECT_EQ(game.state, GameState::Won);
-  EXPECT_EQ(game.levelIndex, 0);
-  game.resultReady = true;
-  test::press(game, Key::Space);
-  EXPECT_FALSE(game.resultReady);
-  EXPECT_EQ(game.state, GameState::Won);
+  for (const Key confirm : {Key::Enter, Key::Space}) {
+    game.resultReady = true;  // as the submission worker delivers it
+    expectIgnored(game, {Key::Up, Key::Down, Key::S, Key::Escape, Key::R, Key::M, Key::F11});
+    test::press(game, confirm);
+    EXPECT_FALSE(game.resultReady);
+    EXPECT_EQ(game.state, GameState::Won);
+    EXPECT_EQ(game.menuSelection, 0);
+  }
 
   // The menu: Escape, mute and full screen do nothing.
   expectIgnored(game, {Key::Escape, Key::M, Key::F11, Key::R, Key::Left, Key::Right, Key::Num3});
   test::press(game, Key::Down);
   EXPECT_EQ(game.menuSelection, 1);
-  test::press(game, Key::Up);
-  test::press(game, Key::Space);
-  EXPECT_EQ(game.state, GameState::Playing);
-  EXPECT_EQ(game.levelIndex, 1);
 }
 
 TEST_F(Rules, NameTyping) {
   winLevelOne();
-  // Characters typed in the first 0.3 s are dropped.
-  test::type(game, "ab");
+  test::type(game, "ab");  // within the first 0.3 s: dropped
   EXPECT_EQ(game.playerName, "");
   test::advance(game, kFrame, 7);
   test::type(game, "Ola N");
@@ -573,7 +399,6 @@ TEST_F(Rules, NameTyping) {
   EXPECT_EQ(game.playerName, "Ola ");
   test::type(game, "~0123456789ABCDEF");
   EXPECT_EQ(game.playerName, "Ola ~0123456789A");
-  EXPECT_EQ(game.playerName.size(), 16u);
   for (int i = 0; i < 20; ++i) {
     test::send(game, {test::textEntered(8)});
   }
@@ -590,54 +415,17 @@ TEST_F(Rules, NameTyping) {
   EXPECT_EQ(game.playerName, "Kari");
 }
 
-TEST_F(Rules, EscapeClosesTheNameEntryWithinTheCooldown) {
-  winLevelOne();
-  EXPECT_FLOAT_EQ(game.nameInputCooldown, 0.3f);
-  test::press(game, Key::Escape);
-  EXPECT_FALSE(game.nameEntryActive);
-  EXPECT_EQ(game.state, GameState::Won);
-}
-
-TEST_F(Rules, FullScreenKeyOnlyWhilePlaying) {
-  const sf::Vector2u size = game.window.getSize();
-  test::press(game, Key::F11);
-  EXPECT_EQ(game.state, GameState::Menu);
-  EXPECT_FALSE(game.fullscreen);
-  EXPECT_EQ(game.window.getSize(), size);
-  test::send(game,
-             {test::keyPress(Key::Num1), test::keyPress(Key::Escape), test::keyPress(Key::F11)});
-  EXPECT_EQ(game.state, GameState::Paused);
-  EXPECT_FALSE(game.fullscreen);
-  EXPECT_EQ(game.window.getSize(), size);
-}
-
-TEST_F(Rules, ACloseEventLeavesTheRestOfTheBurst) {
-  test::send(game, {test::keyPress(Key::Num2), test::closed(), test::keyPress(Key::Escape)});
-  EXPECT_FALSE(game.window.isOpen());
-  EXPECT_EQ(game.state, GameState::Playing);
-  EXPECT_EQ(game.levelIndex, 1);
-}
-
-TEST_F(Rules, QuitFromThePauseMenuEndsTheBurst) {
-  test::press(game, Key::Num1);
-  test::send(game, {test::keyPress(Key::Escape), test::keyPress(Key::Up),
-                    test::keyPress(Key::Enter), test::keyPress(Key::Escape)});
-  EXPECT_FALSE(game.window.isOpen());
-  EXPECT_EQ(game.state, GameState::Paused);
-}
-
 TEST_F(Rules, OtherEventsAreIgnoredAndResizeKeepsPixelsSquare) {
   test::press(game, Key::Num1);
   const sf::Vector2f offset = game.boardOffset;
-  const Snapshot before(game);
+  const auto before = snapshot(game);
   test::send(game, {test::focusLost(), test::resized(1000, 600),
                     sf::Event::KeyReleased{Key::Escape, sf::Keyboard::Scancode::Escape, false,
                                            false, false, false}});
-  EXPECT_TRUE(Snapshot(game) == before);
+  EXPECT_TRUE(snapshot(game) == before);
   EXPECT_EQ(game.boardOffset, offset);
   EXPECT_EQ(game.window.getView().getSize(), sf::Vector2f(1000, 600));
   EXPECT_EQ(game.window.getView().getCenter(), sf::Vector2f(500, 300));
-  // In every state.
   test::press(game, Key::Escape);
   test::send(game, {test::resized(1280, 720)});
   EXPECT_EQ(game.window.getView().getSize(), sf::Vector2f(1280, 720));
@@ -647,99 +435,76 @@ TEST_F(Rules, OtherEventsAreIgnoredAndResizeKeepsPixelsSquare) {
 // ---------------------------------------------------------------- menus
 
 TEST_F(Rules, PauseMenu) {
-  test::press(game, Key::Num1);
+  test::press(game, Key::Num4);
   test::press(game, Key::Escape);
-  EXPECT_EQ(labels(game),
-            (std::vector<std::wstring>{L"FORTSETT", L"RESTART NIVÅ", L"VELG NIVÅ", L"AVSLUTT"}));
-  EXPECT_EQ(primaries(game), (std::vector<bool>{true, false, false, false}));
+  EXPECT_EQ(menu(game), (Menu{{L"FORTSETT", true},
+                              {L"RESTART NIVÅ", false},
+                              {L"VELG NIVÅ", false},
+                              {L"AVSLUTT", false}}));
   EXPECT_EQ(game.menuSelection, 0);
-  // Every pause starts on "FORTSETT".
-  test::send(game, {test::keyPress(Key::Down), test::keyPress(Key::Down),
-                    test::keyPress(Key::Escape), test::keyPress(Key::Escape)});
+  // Every pause starts on "FORTSETT"; leaving with Escape keeps the list.
+  test::press(game, {Key::Down, Key::Down, Key::Escape, Key::Escape});
   EXPECT_EQ(game.state, GameState::Paused);
   EXPECT_EQ(game.menuSelection, 0);
-  // Leaving the pause with Escape keeps the menu list as it was.
   test::press(game, Key::Escape);
   EXPECT_EQ(game.menuItems.size(), 4u);
-}
-
-TEST_F(Rules, ChoosingALevelEmptiesTheMenuThatHeldIt) {
-  test::press(game, Key::Num4);
-  test::send(game, {test::keyPress(Key::Escape), test::keyPress(Key::Down),
-                    test::keyPress(Key::Down), test::keyPress(Key::Enter)});
+  // "VELG NIVÅ" empties the list that held it; the title starts on level 1
+  // and Enter there starts level 1, not the item that was destroyed.
+  test::press(game, {Key::Escape, Key::Down, Key::Down, Key::Enter});
   EXPECT_EQ(game.state, GameState::Menu);
   EXPECT_TRUE(game.menuItems.empty());
-  EXPECT_EQ(game.menuSelection, 0);  // the title starts on level 1 again
-  // Enter on the title then starts level 1, not the item that was destroyed.
+  EXPECT_EQ(game.menuSelection, 0);
   test::press(game, Key::Enter);
   EXPECT_EQ(game.levelIndex, 0);
-}
-
-TEST_F(Rules, WinMenuOfLevelOne) {
-  winLevelOne();
-  EXPECT_EQ(labels(game), (std::vector<std::wstring>{L"NESTE NIVÅ  LEVEL 2", L"SPILL NIVÅ 1 IGJEN",
-                                                     L"VELG NIVÅ", L"AVSLUTT"}));
-  EXPECT_EQ(primaries(game), (std::vector<bool>{true, false, false, false}));
-  EXPECT_EQ(game.menuSelection, 0);
-  EXPECT_TRUE(game.nameEntryActive);
-  EXPECT_FALSE(game.resultReady);
-  EXPECT_EQ(game.playerName, "");
-  test::press(game, Key::Escape);
-  test::press(game, Key::Up);
-  EXPECT_EQ(game.menuSelection, 3);  // wraps to "AVSLUTT"
-  test::press(game, Key::Down);
-  EXPECT_EQ(game.menuSelection, 0);
-}
-
-TEST_F(Rules, WinMenuOfLevelThreeAndItsActions) {
-  test::press(game, Key::Num3);
-  win(game);
-  ASSERT_EQ(game.state, GameState::Won);
-  EXPECT_EQ(labels(game), (std::vector<std::wstring>{L"NESTE NIVÅ  LEVEL 4", L"SPILL NIVÅ 3 IGJEN",
-                                                     L"VELG NIVÅ", L"AVSLUTT"}));
-  EXPECT_EQ(game.moves, 29);
-  test::press(game, Key::Escape);
-  // Replay: the same level afresh.
-  test::send(game, {test::keyPress(Key::Down), test::keyPress(Key::Enter)});
-  EXPECT_EQ(game.state, GameState::Playing);
-  EXPECT_EQ(game.levelIndex, 2);
-  EXPECT_EQ(game.moves, 0);
-  EXPECT_TRUE(game.timerRunning);
-  // Next level from the first item.
-  win(game);
-  test::send(game, {test::keyPress(Key::Escape), test::keyPress(Key::Enter)});
-  EXPECT_EQ(game.state, GameState::Playing);
-  EXPECT_EQ(game.levelIndex, 3);
-  // "VELG NIVÅ" and "AVSLUTT".
-  win(game);
-  EXPECT_EQ(game.moves, 41);
-  test::send(game, {test::keyPress(Key::Escape), test::keyPress(Key::Down),
-                    test::keyPress(Key::Down), test::keyPress(Key::Enter)});
-  EXPECT_EQ(game.state, GameState::Menu);
-  EXPECT_TRUE(game.menuItems.empty());
-  test::press(game, Key::Num4);
-  win(game);
-  test::send(game,
-             {test::keyPress(Key::Escape), test::keyPress(Key::Up), test::keyPress(Key::Enter)});
+  // "AVSLUTT" closes the window; the rest of the burst is left unhandled.
+  test::press(game, {Key::Escape, Key::Up, Key::Enter, Key::Escape});
   EXPECT_FALSE(game.window.isOpen());
+  EXPECT_EQ(game.state, GameState::Paused);
 }
 
-TEST_F(Rules, WinMenuOfTheLastLevel) {
-  test::press(game, Key::Num5);
-  win(game);
-  ASSERT_EQ(game.state, GameState::Won);
-  EXPECT_EQ(labels(game),
-            (std::vector<std::wstring>{L"SPILL NIVÅ 5 IGJEN", L"VELG NIVÅ", L"AVSLUTT"}));
-  EXPECT_EQ(primaries(game), (std::vector<bool>{true, false, false}));
-  EXPECT_EQ(game.menuSelection, 0);
-  test::press(game, Key::Escape);
-  test::press(game, Key::Up);
-  EXPECT_EQ(game.menuSelection, 2);
-  test::press(game, Key::Down);
-  test::press(game, Key::Enter);
-  EXPECT_EQ(game.state, GameState::Playing);
-  EXPECT_EQ(game.levelIndex, 4);
+TEST(WinMenu, ItemsOfLevelsOneThreeAndFive) {
+  struct Case {
+    Key digit;
+    Menu items;
+    int firstItemLevel;  // the level index the first item starts
+  };
+  const Case cases[] = {
+      {Key::Num1,
+       {{L"NESTE NIVÅ  LEVEL 2", true},
+        {L"SPILL NIVÅ 1 IGJEN", false},
+        {L"VELG NIVÅ", false},
+        {L"AVSLUTT", false}},
+       1},
+      {Key::Num3,
+       {{L"NESTE NIVÅ  LEVEL 4", true},
+        {L"SPILL NIVÅ 3 IGJEN", false},
+        {L"VELG NIVÅ", false},
+        {L"AVSLUTT", false}},
+       3},
+      {Key::Num5, {{L"SPILL NIVÅ 5 IGJEN", true}, {L"VELG NIVÅ", false}, {L"AVSLUTT", false}}, 4}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.digit));
+    Game game;
+    probe::winLevel(game, c.digit);
+    ASSERT_EQ(game.state, GameState::Won);
+    EXPECT_EQ(menu(game), c.items);
+    EXPECT_EQ(game.menuSelection, 0);
+    EXPECT_TRUE(game.nameEntryActive);
+    EXPECT_FALSE(game.resultReady);
+    EXPECT_EQ(game.playerName, "");
+    test::press(game, Key::Escape);
+    test::press(game, Key::Up);
+    EXPECT_EQ(game.menuSelection, static_cast<int>(c.items.size()) - 1);  // "AVSLUTT"
+    test::press(game, Key::Down);
+    EXPECT_EQ(game.menuSelection, 0);
+    // The first item: the next level, or on level 5 the same one afresh.
+    test::press(game, Key::Enter);
+    EXPECT_EQ(game.state, GameState::Playing);
+    EXPECT_EQ(game.levelIndex, c.firstItemLevel);
+  }
 }
+
+// ---------------------------------------------------------------- best times
 
 TEST(BestRecordRule, FirstSetsEqualKeepsSmallerReplaces) {
   BestRecord record;
@@ -752,56 +517,38 @@ TEST(BestRecordRule, FirstSetsEqualKeepsSmallerReplaces) {
   EXPECT_EQ(record.bestTime, 12.5f);
   recordBestTime(record, 9.25f);
   EXPECT_EQ(record.bestTime, 9.25f);
-  EXPECT_TRUE(record.hasBest);
 }
 
-TEST_F(Rules, BestTimesThroughPlay) {
+TEST_F(Rules, BestTimesThroughPlayAndTheWinMenuActions) {
   winLevelOne();
   const float first = game.elapsedTime;
   EXPECT_TRUE(game.bestRecords[0].hasBest);
   EXPECT_EQ(game.bestRecords[0].bestTime, first);
-
-  // Restarts never touch it: the replay item, R, and "RESTART NIVÅ".
-  test::send(game,
-             {test::keyPress(Key::Escape), test::keyPress(Key::Down), test::keyPress(Key::Enter)});
-  ASSERT_EQ(game.state, GameState::Playing);
+  // Restarts never touch it: "SPILL NIVÅ 1 IGJEN" (the same level afresh),
+  // R, and "RESTART NIVÅ".
+  test::press(game, {Key::Escape, Key::Down, Key::Enter});
+  EXPECT_EQ(game.state, GameState::Playing);
+  EXPECT_EQ(game.levelIndex, 0);
+  EXPECT_EQ(game.moves, 0);
+  EXPECT_TRUE(game.timerRunning);
   test::press(game, Key::R);
-  test::send(game,
-             {test::keyPress(Key::Escape), test::keyPress(Key::Down), test::keyPress(Key::Enter)});
+  test::press(game, {Key::Escape, Key::Down, Key::Enter});
   ASSERT_EQ(game.state, GameState::Playing);
   EXPECT_EQ(game.bestRecords[0].bestTime, first);
-
-  // Slower keeps it.
-  test::advance(game, kFrame, 10);
-  for (const Key key : kLevelOneSolution) {
-    move(game, key);
-  }
-  ASSERT_EQ(game.state, GameState::Won);
-  EXPECT_GT(game.elapsedTime, first);
-  EXPECT_EQ(game.bestRecords[0].bestTime, first);
-
-  // Faster replaces it.
-  test::send(game,
-             {test::keyPress(Key::Escape), test::keyPress(Key::Down), test::keyPress(Key::Enter)});
-  for (const Key key : kLevelOneSolution) {
-    test::press(game, key);
-    test::advance(game, 0.045f, 3);
-  }
-  ASSERT_EQ(game.state, GameState::Won);
-  const float faster = game.elapsedTime;
-  EXPECT_LT(faster, first);
-  EXPECT_EQ(game.bestRecords[0].bestTime, faster);
-
-  // Other levels keep their own, and all survive "VELG NIVÅ".
-  test::send(game, {test::keyPress(Key::Escape), test::keyPress(Key::Up), test::keyPress(Key::Up),
-                    test::keyPress(Key::Enter)});
+  // It survives "VELG NIVÅ", which empties the menu, and other levels keep
+  // their own.
+  test::press(game, {Key::Escape, Key::Down, Key::Down, Key::Enter});
   ASSERT_EQ(game.state, GameState::Menu);
-  test::press(game, Key::Num2);
-  win(game);
+  EXPECT_TRUE(game.menuItems.empty());
+  probe::winLevel(game, Key::Num2);
+  ASSERT_EQ(game.state, GameState::Won);
   EXPECT_TRUE(game.bestRecords[1].hasBest);
   EXPECT_EQ(game.bestRecords[1].bestTime, game.elapsedTime);
-  EXPECT_EQ(game.bestRecords[0].bestTime, faster);
+  EXPECT_EQ(game.bestRecords[0].bestTime, first);
   for (int i = 2; i < kLevelCount; ++i) {
     EXPECT_FALSE(game.bestRecords[static_cast<std::size_t>(i)].hasBest);
   }
+  // "AVSLUTT" closes the window.
+  test::press(game, {Key::Escape, Key::Up, Key::Enter});
+  EXPECT_FALSE(game.window.isOpen());
 }

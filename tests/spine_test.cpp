@@ -1,17 +1,15 @@
+// The window, the backdrop, the font chains, the frame time, the event drain
+// and the full-screen toggle.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <filesystem>
 
 #include "app/Game.h"
+#include "support/RenderProbe.h"
 #include "support/TestSupport.h"
 
 namespace {
-
-FontPaths missingFonts() {
-  return {{"nowhere/mono-a.ttf", "nowhere/mono-b.ttf", "nowhere/mono-c.ttf"},
-          {"nowhere/display-a.ttf", "nowhere/display-b.ttf", "nowhere/display-c.ttf"}};
-}
 
 // Presents a few frames and returns how long they took.
 std::chrono::milliseconds timeOfFrames(Game& game, int frames) {
@@ -32,27 +30,21 @@ TEST(Window, OpensAt1280x720OnTheTitleScreen) {
   EXPECT_EQ(game.window.getSize(), sf::Vector2u(1280, 720));
   EXPECT_EQ(game.state, GameState::Menu);
   EXPECT_FALSE(game.fullscreen);
-  ASSERT_NE(game.hud, nullptr);
-  EXPECT_EQ(game.hud->timeText, "0:00");
-  EXPECT_EQ(game.hud->movesText, "0");
-  EXPECT_EQ(game.hud->levelText, "LEVEL 1");
-  EXPECT_EQ(game.hud->bestText, "--:--");
-  EXPECT_EQ(game.hud->monoFont, &game.monoFont);
-  EXPECT_EQ(game.hud->displayFont, &game.displayFont);
 }
 
 TEST(Backdrop, IsTheClearColourWithAFaintGridEverySixtyPixels) {
   Game game;
-  ASSERT_TRUE(game.backgroundReady);
-  const sf::Image image = game.background.getTexture().copyToImage();
+  game.window.clear(test::kClearColour);
+  game.drawBackdrop();
+  sf::Texture texture(game.window.getSize());
+  texture.update(game.window);
+  const sf::Image image = texture.copyToImage();
   ASSERT_EQ(image.getSize(), sf::Vector2u(1280, 720));
   const sf::Color line = test::blend(test::kClearColour, {29, 158, 117, 10});
-
-  // Away from the grid.
   for (const auto& [x, y] : {std::pair{30u, 30u}, {1279u, 719u}, {61u, 59u}, {659u, 421u}}) {
     EXPECT_TRUE(test::colourNear(image, x, y, test::kClearColour, 0)) << x << "," << y;
   }
-  // On the horizontal lines y = 0 ... 660 and the vertical lines x = 0 ... 1260.
+  // The horizontal lines y = 0 ... 660 and the vertical lines x = 0 ... 1260.
   for (unsigned y = 0; y <= 660; y += 60) {
     EXPECT_TRUE(test::colourNear(image, 30, y, line, 1)) << "row " << y;
   }
@@ -62,100 +54,65 @@ TEST(Backdrop, IsTheClearColourWithAFaintGridEverySixtyPixels) {
   EXPECT_TRUE(test::colourNear(image, 30, 661, test::kClearColour, 0)) << "no line below 660";
   // Crossings are drawn twice, so they are a little brighter than one line.
   EXPECT_TRUE(test::colourNear(image, 60, 60, test::blend(line, {29, 158, 117, 10}), 1));
-}
-
-TEST(Backdrop, IsDrawnUnderEveryFrame) {
-  Game game;
+  // And every frame starts with it.
   const sf::Image frame = test::capture(game);
-  const sf::Color line = test::blend(test::kClearColour, {29, 158, 117, 10});
   EXPECT_TRUE(test::colourNear(frame, 120, 5, line));
   EXPECT_TRUE(test::colourNear(frame, 5, 5, test::kClearColour));
 }
 
-TEST(Fonts, TheGameFacesLoadFromAssets) {
+TEST(Fonts, ChainsFromTheAssetsToTheSystemFallbacks) {
   ASSERT_TRUE(std::filesystem::exists("assets/SpaceMono-Regular.ttf"))
       << "scripts/setup places the fonts";
-  Game game;
-  EXPECT_TRUE(game.fontsLoaded);
-  EXPECT_EQ(game.monoFont.getInfo().family, "Space Mono");
-  EXPECT_EQ(game.displayFont.getInfo().family, "Syne");
-}
-
-TEST(Fonts, WithoutTheAssetsFolderTheSystemFallbacksLoad) {
-  const test::TempDir empty;
-  const test::WorkingDirectory inEmpty(empty.path);
-  Game game;
-  EXPECT_TRUE(game.fontsLoaded);
-  EXPECT_NE(game.monoFont.getInfo().family, "Space Mono");
-  EXPECT_FALSE(game.monoFont.getInfo().family.empty());
-  EXPECT_NE(game.displayFont.getInfo().family, "Syne");
-}
-
-TEST(Fonts, TheThirdChoiceServesWhenTheSecondIsMissing) {
+  {
+    Game game;
+    EXPECT_TRUE(game.fontsLoaded);
+    EXPECT_EQ(game.monoFont.getInfo().family, "Space Mono");
+    EXPECT_EQ(game.displayFont.getInfo().family, "Syne");
+  }
+  {  // Without the assets folder the system fonts serve.
+    const test::TempDir empty;
+    const test::WorkingDirectory inEmpty(empty.path);
+    Game game;
+    EXPECT_TRUE(game.fontsLoaded);
+    EXPECT_NE(game.monoFont.getInfo().family, "Space Mono");
+    EXPECT_FALSE(game.monoFont.getInfo().family.empty());
+    EXPECT_NE(game.displayFont.getInfo().family, "Syne");
+  }
   FontPaths paths = defaultFontPaths();
   paths.mono[0] = paths.display[0] = "nowhere/a.ttf";
   paths.mono[1] = paths.display[1] = "nowhere/b.ttf";
-  Game game(paths);
-  EXPECT_TRUE(game.fontsLoaded);
-}
-
-TEST(Fonts, OneEmptyChainClearsTheFlag) {
-  FontPaths paths = defaultFontPaths();
-  paths.display = missingFonts().display;
-  Game game(paths);
-  EXPECT_FALSE(game.fontsLoaded);
-  EXPECT_FALSE(game.monoFont.getInfo().family.empty()) << "a font that loaded stays usable";
-}
-
-TEST(Fonts, WithNoFontAtAllTheGameStillRuns) {
-  Game game(missingFonts());
-  EXPECT_FALSE(game.fontsLoaded);
-  test::press(game, sf::Keyboard::Key::Num1);
-  for (int frame = 0; frame < 3; ++frame) {
-    game.handleEvents();
-    game.update(1.f / 60.f);
-    game.render();
-  }
-  EXPECT_TRUE(game.window.isOpen());
-}
-
-TEST(Fonts, FileExistsOnlyForReadableFiles) {
+  EXPECT_TRUE(Game(paths).fontsLoaded) << "the third choice serves";
+  paths = defaultFontPaths();
+  paths.display = probe::missingFonts().display;
+  const Game oneChainEmpty(paths);
+  EXPECT_FALSE(oneChainEmpty.fontsLoaded);
+  EXPECT_FALSE(oneChainEmpty.monoFont.getInfo().family.empty())
+      << "a font that loaded stays usable";
   EXPECT_TRUE(fileExists("CMakeLists.txt"));
   EXPECT_FALSE(fileExists("no-such-file.ttf"));
   EXPECT_FALSE(fileExists(""));
 }
 
 TEST(FrameTime, IsClampedToOneTwentiethOfASecond) {
-  EXPECT_FLOAT_EQ(clampFrameTime(sf::microseconds(0)), 0.f);
-  EXPECT_FLOAT_EQ(clampFrameTime(sf::microseconds(16'667)), 0.016667f);
-  EXPECT_FLOAT_EQ(clampFrameTime(sf::microseconds(49'999)), 0.049999f);
-  EXPECT_FLOAT_EQ(clampFrameTime(sf::microseconds(50'000)), 0.05f);
-  EXPECT_FLOAT_EQ(clampFrameTime(sf::milliseconds(200)), 0.05f);
-  EXPECT_FLOAT_EQ(clampFrameTime(sf::seconds(3600)), 0.05f);
+  for (const auto& [measured, seconds] : {std::pair{sf::microseconds(0), 0.f},
+                                          {sf::microseconds(16'667), 0.016667f},
+                                          {sf::microseconds(49'999), 0.049999f},
+                                          {sf::microseconds(50'000), 0.05f},
+                                          {sf::milliseconds(200), 0.05f},
+                                          {sf::seconds(3600), 0.05f}}) {
+    EXPECT_FLOAT_EQ(clampFrameTime(measured), seconds) << measured.asMicroseconds();
+  }
 }
 
-TEST(Events, ACloseEventEndsTheDrainAndLeavesTheRestUnhandled) {
+TEST(Events, ACloseEventEndsTheDrainAndTheFrameStillRuns) {
   Game game;
   test::send(game, {test::keyPress(sf::Keyboard::Key::Down), test::closed(),
                     test::keyPress(sf::Keyboard::Key::Enter)});
   EXPECT_FALSE(game.window.isOpen());
   EXPECT_EQ(game.state, GameState::Menu) << "the Enter after the close must not start a level";
-}
-
-TEST(Events, TheFrameStillUpdatesAndRendersAfterTheWindowCloses) {
-  Game game;
-  test::send(game, {test::closed()});
-  ASSERT_FALSE(game.window.isOpen());
   game.update(0.016f);
   game.render();
   EXPECT_FALSE(game.window.isOpen());
-}
-
-TEST(Fullscreen, F11DoesNothingOnTheTitleScreen) {
-  Game game;
-  test::press(game, sf::Keyboard::Key::F11);
-  EXPECT_FALSE(game.fullscreen);
-  EXPECT_EQ(game.window.getSize(), sf::Vector2u(1280, 720));
 }
 
 // Also runs under virtual screens of 1920x1080 and 1600x900 (tests/fullscreen.cmake).

@@ -189,6 +189,13 @@ inline void play(Game& game, const std::vector<sf::Keyboard::Key>& keys, int set
   }
 }
 
+// Starts the level of a digit key on the title screen and plays its shortest
+// solution to the win.
+inline void winLevel(Game& game, sf::Keyboard::Key digit, int settleFrames = 0) {
+  test::press(game, digit);
+  play(game, solution(game), settleFrames);
+}
+
 // Level 1 is the same on every start: these five slides solve it.
 inline const std::vector<sf::Keyboard::Key> kLevelOneSolution = {
     sf::Keyboard::Key::Right, sf::Keyboard::Key::Down, sf::Keyboard::Key::Left,

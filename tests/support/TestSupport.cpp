@@ -4,6 +4,7 @@
 #include <random>
 
 #include "app/Game.h"
+#include "fx/GameRandom.h"
 
 namespace test {
 
@@ -19,17 +20,28 @@ sf::Event resized(unsigned width, unsigned height) { return sf::Event::Resized{{
 
 sf::Event focusLost() { return sf::Event::FocusLost{}; }
 
-void send(Game& game, std::initializer_list<sf::Event> events) {
-  const sf::Event* next = events.begin();
+namespace {
+
+void drain(Game& game, const std::vector<sf::Event>& events) {
+  auto next = events.begin();
   game.drainEvents([&]() -> std::optional<sf::Event> {
-    if (next == events.end()) {
-      return std::nullopt;
-    }
-    return *next++;
+    return next == events.end() ? std::nullopt : std::optional<sf::Event>(*next++);
   });
 }
 
+}  // namespace
+
+void send(Game& game, std::initializer_list<sf::Event> events) { drain(game, events); }
+
 void press(Game& game, sf::Keyboard::Key key) { send(game, {keyPress(key)}); }
+
+void press(Game& game, std::initializer_list<sf::Keyboard::Key> keys) {
+  std::vector<sf::Event> events;
+  for (const sf::Keyboard::Key key : keys) {
+    events.push_back(keyPress(key));
+  }
+  drain(game, events);
+}
 
 void type(Game& game, const std::string& text) {
   for (const char c : text) {
@@ -43,11 +55,69 @@ void advance(Game& game, float dt, int frames) {
   }
 }
 
+void move(Game& game, sf::Keyboard::Key key) {
+  press(game, key);
+  advance(game, 0.05f, 3);
+}
+
 sf::Image capture(Game& game) {
   game.drawFrame();
-  sf::Texture texture(game.window.getSize());
-  texture.update(game.window);
+  return grab(game.window);
+}
+
+sf::Image capture(Game& game, const std::string& inspectionName) {
+  sf::Image image = capture(game);
+  saveForInspection(image, inspectionName);
+  return image;
+}
+
+sf::Image grab(sf::RenderWindow& window) {
+  sf::Texture texture(window.getSize());
+  texture.update(window);
   return texture.copyToImage();
+}
+
+namespace {
+
+std::vector<std::string> wallRows(const Board& board, bool Cell::* wall) {
+  std::vector<std::string> rows;
+  for (const auto& row : board) {
+    std::string text;
+    for (const Cell& cell : row) {
+      text += cell.*wall ? '1' : '0';
+    }
+    rows.push_back(text);
+  }
+  return rows;
+}
+
+}  // namespace
+
+std::vector<std::string> eastWalls(const Board& board) { return wallRows(board, &Cell::eastWall); }
+
+std::vector<std::string> southWalls(const Board& board) {
+  return wallRows(board, &Cell::southWall);
+}
+
+std::vector<int> randDraws(std::uint32_t seed, int count) {
+  gameSrand(seed);
+  std::vector<int> values(static_cast<std::size_t>(count));
+  for (int& value : values) {
+    value = gameRand();
+  }
+  gameSrand(seed);
+  return values;
+}
+
+std::uint32_t seedGiving(int value) {
+  // The step is state * 214013 + 2531011; 214013 is odd, so it has an
+  // inverse modulo 2^32 (Newton's iteration).
+  const std::uint32_t a = 214013u;
+  std::uint32_t inverse = a;
+  for (int i = 0; i < 5; ++i) {
+    inverse *= 2u - a * inverse;
+  }
+  return ((static_cast<std::uint32_t>(value) << 16) - 2531011u) * inverse;
 }
 
 sf::Color blend(sf::Color dst, sf::Color src) {
@@ -58,8 +128,6 @@ sf::Color blend(sf::Color dst, sf::Color src) {
   };
   return {mix(dst.r, src.r), mix(dst.g, src.g), mix(dst.b, src.b), 255};
 }
-
-sf::Color opaque(sf::Color colour) { return {colour.r, colour.g, colour.b, 255}; }
 
 ::testing::AssertionResult colourNear(const sf::Image& image, unsigned x, unsigned y,
                                       sf::Color expected, int tolerance) {

@@ -1,11 +1,16 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 #include <SFML/Graphics.hpp>
+
+#include "puzzle/Maze.h"
 
 struct Game;
 
@@ -22,17 +27,25 @@ sf::Event focusLost();
 // window's drain does when an event closes the window.
 void send(Game& game, std::initializer_list<sf::Event> events);
 void press(Game& game, sf::Keyboard::Key key);
-void type(Game& game, const std::string& text);  // text events, one per byte
+void press(Game& game, std::initializer_list<sf::Keyboard::Key> keys);  // one burst
+void type(Game& game, const std::string& text);                         // text events, one per byte
 
 // Runs update(dt) for the given number of frames.
 void advance(Game& game, float dt, int frames = 1);
 
-// Draws the current frame (without presenting it) and reads it back.
+// Presses a key and runs the three 0.05 s frames that end its 0.13 s slide.
+void move(Game& game, sf::Keyboard::Key key);
+
+// Draws the current frame (without presenting it) and reads it back; with a
+// name, also saves it for inspection.
 sf::Image capture(Game& game);
+sf::Image capture(Game& game, const std::string& inspectionName);
+
+// Reads back what has been drawn into the window since it was last cleared.
+sf::Image grab(sf::RenderWindow& window);
 
 // What the frame buffer holds after drawing src over dst with alpha blending.
 sf::Color blend(sf::Color dst, sf::Color src);
-sf::Color opaque(sf::Color colour);
 
 // A pixel within tolerance (per channel, red/green/blue only).
 ::testing::AssertionResult colourNear(const sf::Image& image, unsigned x, unsigned y,
@@ -42,6 +55,37 @@ sf::Color opaque(sf::Color colour);
 void saveForInspection(const sf::Image& image, const std::string& name);
 
 inline constexpr sf::Color kClearColour{4, 8, 16, 255};
+
+// A board's wall flags as text, one string per row, '1' for a wall.
+std::vector<std::string> eastWalls(const Board& board);
+std::vector<std::string> southWalls(const Board& board);
+
+// Level 1 (seed 57047) as it must come out of the generator.
+inline const std::vector<std::string> kLevelOneEast{
+    "000110101", "001101011", "101100001", "001110101", "001110001", "000100001", "000000001"};
+inline const std::vector<std::string> kLevelOneSouth{
+    "111000000", "010011110", "011001110", "110000101", "011001111", "011111110", "111111111"};
+
+// The next `count` values of the effects' generator after gameSrand(seed);
+// the generator is left seeded with `seed` again, so the same values follow.
+std::vector<int> randDraws(std::uint32_t seed, int count);
+
+// A seed after which the next gameRand() returns `value` (the generator is a
+// bijection on its 32-bit state, so any next state can be reached).
+std::uint32_t seedGiving(int value);
+
+// Polls until the condition holds or the bound has passed.
+template <typename Condition>
+bool eventually(Condition condition, std::chrono::milliseconds bound = std::chrono::seconds(10)) {
+  const auto deadline = std::chrono::steady_clock::now() + bound;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      return false;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return true;
+}
 
 // A temporary directory that is removed again.
 struct TempDir {
