@@ -18,7 +18,7 @@
 namespace {
 
 [[noreturn]] void fail(const char* what) {
-  std::fprintf(stderr, "form name: %s\n", what);
+  static_cast<void>(std::fprintf(stderr, "form name: %s\n", what));
   std::abort();
 }
 

@@ -39,11 +39,11 @@ using Key = sf::Keyboard::Key;
 
 // The keys the game reacts to, and a few it does not. F11 comes only from the
 // range of all key codes (see fullScreenAllowed).
-constexpr std::array kKeys{Key::Up,    Key::Down,  Key::Left,  Key::Right,  Key::W,
-                           Key::A,     Key::S,     Key::D,     Key::Enter,  Key::Space,
-                           Key::Escape, Key::R,    Key::M,     Key::Num1,   Key::Num2,
-                           Key::Num3,  Key::Num4,  Key::Num5,  Key::Backspace, Key::Numpad1,
-                           Key::Tab,   Key::Q,     Key::Unknown};
+constexpr std::array kKeys{Key::Up,     Key::Down, Key::Left,   Key::Right,     Key::W,
+                           Key::A,      Key::S,    Key::D,      Key::Enter,     Key::Space,
+                           Key::Escape, Key::R,    Key::M,      Key::Num1,      Key::Num2,
+                           Key::Num3,   Key::Num4, Key::Num5,   Key::Backspace, Key::Numpad1,
+                           Key::Tab,    Key::Q,    Key::Unknown};
 
 // Text codes past ASCII: controls, Norwegian letters, an emoji, the last code
 // point and values that are no code point at all.
@@ -63,7 +63,8 @@ struct Reader {
 // SNOKRYSTAL_FUZZ_F11=1 (scripts/fuzz --full-screen) lets it in.
 bool fullScreenAllowed() {
   static const bool allowed = [] {
-    const char* value = std::getenv("SNOKRYSTAL_FUZZ_F11");
+    // Read once, at the first key, before any submission thread exists.
+    const char* value = std::getenv("SNOKRYSTAL_FUZZ_F11");  // NOLINT(concurrency-mt-unsafe)
     return value != nullptr && std::string(value) == "1";
   }();
   return allowed;
@@ -81,7 +82,8 @@ Key readKey(Reader& input) {
 }
 
 [[noreturn]] void fail(const std::string& where, const std::string& what) {
-  std::fprintf(stderr, "game invariant broken %s: %s\n", where.c_str(), what.c_str());
+  static_cast<void>(
+      std::fprintf(stderr, "game invariant broken %s: %s\n", where.c_str(), what.c_str()));
   std::abort();
 }
 
@@ -91,10 +93,10 @@ struct Harness {
   std::int32_t lastMoves = 0;
 
   void verify(const char* where) {
-    if (std::string broken = invariants::check(*game); !broken.empty()) {
+    if (const std::string broken = invariants::check(*game); !broken.empty()) {
       fail(where, broken);
     }
-    if (std::string broken = invariants::checkMoves(*game, lastMoves); !broken.empty()) {
+    if (const std::string broken = invariants::checkMoves(*game, lastMoves); !broken.empty()) {
       fail(where, broken);
     }
   }
@@ -204,8 +206,8 @@ struct Harness {
           }
           break;
         default:
-          open = send(sf::Event::KeyPressed{readKey(input), sf::Keyboard::Scancode::Unknown,
-                                            false, false, false, false});
+          open = send(sf::Event::KeyPressed{readKey(input), sf::Keyboard::Scancode::Unknown, false,
+                                            false, false, false});
           break;
       }
       if (!open) {
