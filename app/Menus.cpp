@@ -71,7 +71,7 @@ void Game::triggerWin() {
 
   std::vector<MenuItem> items;
   if (levelIndex < kLastLevel) {
-    const std::string_view next = kLevels[static_cast<std::size_t>(levelIndex + 1)].label;
+    const std::string_view next = kLevels[static_cast<std::size_t>(levelIndex) + 1].label;
     items.push_back(
         {sf::String(L"NESTE NIVÅ  ") + sf::String(std::string(next)), nextLevelAction(this), true});
   }

@@ -29,7 +29,7 @@ std::vector<CrackStrip> makeCrackPattern(int count, float seedValue) {
   const float s = seedValue;
   const float step = 6.28318f / static_cast<float>(count);
   for (int i = 0; i < count; ++i) {
-    const float fi = static_cast<float>(i);
+    const auto fi = static_cast<float>(i);
     // Products left to right in single precision: the pattern must not
     // shift with the compiler's choice of precision.
     const float angle =
@@ -79,7 +79,7 @@ void ImpactEffects::spawnSparks(sf::Vector2f centre, float tileSize, float stren
 void ImpactEffects::addCrack(int row, int column) {
   const int countDraw = gameRand();
   const int seedDraw = gameRand();
-  const float rangeMax = static_cast<float>(kGameRandMax);
+  const auto rangeMax = static_cast<float>(kGameRandMax);
   const int count = 6 + static_cast<int>(static_cast<float>(countDraw) / rangeMax * 3.f);
   const float seedValue = static_cast<float>(seedDraw) / rangeMax * 999.f;
   cracks.push_back(CrackMark{.row = row,

@@ -66,8 +66,7 @@ SoundBank::SoundBank() {
     // Without a working audio device the game simply stays silent.
     static_cast<void>(buffers[i].loadFromSamples(samples.data(), samples.size(), 1, kMoveSampleRate,
                                                  {sf::SoundChannel::Mono}));
-    voices[i].emplace(buffers[i]);
-    voices[i]->setVolume(kBaseVolume);
+    voices[i].emplace(buffers[i]).setVolume(kBaseVolume);
   }
 }
 

@@ -30,7 +30,7 @@ inline constexpr std::string_view kScoreContentType =
 inline constexpr std::string_view kScoreApiKey = "POLARLYS4817";
 
 // The answer is a few dozen bytes; anything past this is not read.
-inline constexpr std::size_t kMaxAnswerBytes = 64 * 1024;
+inline constexpr std::size_t kMaxAnswerBytes = std::size_t{64} * 1024;
 
 // The leaderboard compiled into the game.
 ScoreEndpoint leaderboardEndpoint();

@@ -152,8 +152,10 @@ ScoreResult postScoreTo(const ScoreEndpoint& endpoint, const std::string& gameId
     if (grown == nullptr) {
       return failed(kRequestFailed);
     }
-    static_cast<void>(headers.release());
-    headers.reset(grown);
+    // The list keeps its head once it has one; only the first line makes it.
+    if (grown != headers.get()) {
+      headers.reset(grown);
+    }
   }
   Exchange exchange;
   if (!setRequestOptions(curl.get(), endpoint, body, headers.get(), exchange)) {

@@ -25,7 +25,7 @@ std::int32_t readShortNumber(std::string_view answer, std::string_view key) {
   if (at == std::string_view::npos) {
     return 0;
   }
-  std::string_view field = answer.substr(at + key.size(), 3);
+  const std::string_view field = answer.substr(at + key.size(), 3);
   std::size_t i = 0;
   while (i < field.size() && isSpace(field[i])) {
     ++i;

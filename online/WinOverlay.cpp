@@ -84,6 +84,6 @@ void Game::drawWinOverlay() {
   drawBestTimes(window, monoFont, bestRecords, levelIndex, cx,
                 box.y + 72.f + (newBest ? 42.f : 16.f));
 
-  const float items = static_cast<float>(menuItems.size());
+  const auto items = static_cast<float>(menuItems.size());
   drawMenu(top + 360.f - 58.f * items - 10.f, cx, 380.f);
 }

@@ -81,7 +81,7 @@ void Game::tryMove(int rowStep, int columnStep) {
   targetCol = slide.endColumn;
 
   // Longer slides hit harder. The sparks draw from rand before the crack does.
-  const float cells = static_cast<float>(slide.passed.size());
+  const auto cells = static_cast<float>(slide.passed.size());
   effects.spawnSparks(slideTo, tileSize, std::min(2.f, cells * 0.1f + 1.f));
   effects.addCrack(targetRow, targetCol);
   if (soundBank.enabled) {
