@@ -5,6 +5,7 @@
 
 #include "fx/GameRandom.h"
 #include "online/ScoreClient.h"
+#include "render/Backdrop.h"
 
 namespace {
 
@@ -34,6 +35,7 @@ Game::Game(const FontPaths& fonts)
   loadFonts(fonts);
   hud = std::make_unique<Hud>(Hud{.monoFont = &monoFont, .displayFont = &displayFont});
   initScoreClient();
+  prepareBackground();
 }
 
 Game::~Game() = default;
@@ -54,6 +56,24 @@ void Game::loadFonts(const FontPaths& fonts) {
   if (!loadChain(displayFont, fonts.display)) {
     fontsLoaded = false;
   }
+}
+
+// The backdrop is drawn once into a picture that every frame copies. Without
+// it the frames show the plain clear colour.
+void Game::prepareBackground() {
+  if (!background.resize({kWindowWidth, kWindowHeight})) {
+    return;
+  }
+  background.clear(kBackdropColour);
+  sf::RectangleShape line;
+  line.setFillColor(kGridColour);
+  for (const sf::FloatRect& rect : backdropGridLines(background.getSize())) {
+    line.setSize(rect.size);
+    line.setPosition(rect.position);
+    background.draw(line);
+  }
+  background.display();
+  backgroundReady = true;
 }
 
 void Game::toggleFullscreen() {

@@ -56,6 +56,7 @@ struct Game {
 
   // Window and assets.
   void loadFonts(const FontPaths& fonts);
+  void prepareBackground();
   void toggleFullscreen();
 
   // Rules of play.
@@ -68,7 +69,6 @@ struct Game {
   void spawnConfetti();
 
   // Drawing.
-  void drawBackdrop();
   void drawTitleScreen();
   void drawCheckerTint();
   void drawBoardMarkers(int boardColumns, int boardRows, float tile, sf::Vector2f offset);
@@ -116,6 +116,9 @@ struct Game {
   bool timerRunning = false;
   std::array<BestRecord, kLevelCount> bestRecords{};
   std::vector<GridCell> trail;  // oldest first, at most 24
+
+  sf::RenderTexture background;
+  bool backgroundReady = false;
 
   std::int32_t menuSelection = 0;
   std::vector<MenuItem> menuItems;

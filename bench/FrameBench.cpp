@@ -39,8 +39,6 @@
 #include "bench/Scenes.h"
 #include "bench/SilentServer.h"
 
-extern char** environ;
-
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -53,7 +51,7 @@ constexpr double kNetworkGoal = 0.05;
 struct Options {
   int frames = 1200;     // per scene, over all rounds
   int rounds = 60;       // short blocks: a burst of load elsewhere falls on all scenes
-  int startupRuns = 12;  // per probe
+  int startupRuns = 20;  // per probe
 };
 
 Options parseOptions(int argc, char** argv) {
@@ -93,7 +91,7 @@ double percentile(const std::vector<double>& sorted, double share) {
 }
 
 Stats statsOf(std::vector<double> samples) {
-  std::sort(samples.begin(), samples.end());
+  std::ranges::sort(samples);
   return {percentile(samples, 0.5), percentile(samples, 0.95), percentile(samples, 0.99)};
 }
 
@@ -267,7 +265,7 @@ double medianOf(std::vector<double> values) {
   if (values.empty()) {
     return 0.0;
   }
-  std::sort(values.begin(), values.end());
+  std::ranges::sort(values);
   const std::size_t n = values.size();
   return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
 }
@@ -283,13 +281,14 @@ int main(int argc, char** argv) {
 
   Game game;
   if (!game.fontsLoaded) {
-    std::fprintf(stderr, "no fonts found: run from the repository root after scripts/setup\n");
+    (void)std::fprintf(stderr,
+                       "no fonts found: run from the repository root after scripts/setup\n");
     return 1;
   }
   game.window.setFramerateLimit(0);
   game.window.setVerticalSyncEnabled(false);
   if (!game.window.setActive(true)) {
-    std::fprintf(stderr, "cannot activate the window's context\n");
+    (void)std::fprintf(stderr, "cannot activate the window's context\n");
     return 1;
   }
   const std::string renderer = glString(GL_RENDERER);
@@ -300,14 +299,14 @@ int main(int argc, char** argv) {
   // The floor copies the backdrop as one picture, the plainest way to draw it.
   sf::RenderTexture backdrop;
   if (!bench::drawBackdropPicture(backdrop)) {
-    std::fprintf(stderr, "cannot make the backdrop picture\n");
+    (void)std::fprintf(stderr, "cannot make the backdrop picture\n");
     return 1;
   }
   const bench::SceneCounts worst = bench::countsOf(scenes.worstCase);
 
   bench::SilentServer server;
   if (server.port == 0) {
-    std::fprintf(stderr, "cannot open a listener on the loopback interface\n");
+    (void)std::fprintf(stderr, "cannot open a listener on the loopback interface\n");
     return 1;
   }
   // Long time-outs: the submission must outlast every measured block.
@@ -408,7 +407,7 @@ int main(int argc, char** argv) {
   std::printf("Milliseconds from spawning the process to its first displayed frame.\n\n");
   std::printf("| program | runs | median | fastest | slowest |\n|---|---:|---:|---:|---:|\n");
   const auto startRow = [](const char* name, const std::vector<double>& runs) {
-    const auto [low, high] = std::minmax_element(runs.begin(), runs.end());
+    const auto [low, high] = std::ranges::minmax_element(runs);
     std::printf("| %s | %zu | %.1f | %.1f | %.1f |\n", name, runs.size(), medianOf(runs),
                 runs.empty() ? 0.0 : *low, runs.empty() ? 0.0 : *high);
   };

@@ -38,7 +38,7 @@ inline long peakResidentKilobytes() {
 inline int reportFirstFrame(int argc, char** argv) {
   const std::int64_t now = steadyNanoseconds();
   if (argc < 2) {
-    std::fprintf(stderr, "usage: %s <spawn time in steady-clock nanoseconds>\n", argv[0]);
+    (void)std::fprintf(stderr, "usage: %s <spawn time in steady-clock nanoseconds>\n", argv[0]);
     return 2;
   }
   const std::int64_t spawned = std::strtoll(argv[1], nullptr, 10);

@@ -29,7 +29,9 @@ void Game::render() {
 void Game::drawFrame() {
   const draw::FrameTexts textScope(texts);
   window.clear(kBackdropColour);
-  drawBackdrop();
+  if (backgroundReady) {
+    window.draw(sf::Sprite(background.getTexture()));
+  }
   if (state == GameState::Menu) {
     drawTitleScreen();
   } else {
@@ -51,18 +53,6 @@ void Game::drawFrame() {
     }
   }
   drawConfetti();
-}
-
-// The backdrop: the clear colour with a faint grid of one-pixel lines, drawn
-// in one batch over the top-left 1280x720 pixels whatever the window's size.
-// (A picture of it, copied as one sprite, would cost a software renderer a
-// full window of textured pixels every frame and a shader more at start-up.)
-void Game::drawBackdrop() {
-  batch::Vertices lines;
-  for (const sf::FloatRect& line : backdropGridLines({kWindowWidth, kWindowHeight})) {
-    batch::addRect(lines, line.position, line.size, kGridColour);
-  }
-  batch::draw(window, lines, sf::PrimitiveType::Triangles);
 }
 
 // The board's layers with many shapes each go to the window as one batch
