@@ -205,16 +205,16 @@ sf::Image referenceFrame(Game& game, const sf::Texture& backdrop) {
   if (!bench::drawBackdropPicture(backdrop)) {
     return ::testing::AssertionFailure() << "no texture for the backdrop picture";
   }
-  // The name's cursor blinks with the wall clock: both drawings are pinned to
-  // the same, visible half-second, however slow the build is.
-  const auto pinCursor = [&game] {
+  // The name cursor blinks with the wall clock: both frames are drawn a
+  // tenth of a second into the same half second, however slow the build.
+  const auto intoTheBlink = [&game] {
     game.startedAt = std::chrono::steady_clock::now() - std::chrono::milliseconds(100);
   };
   bench::restore(game, scene);
-  pinCursor();
+  intoTheBlink();
   const sf::Image expected = referenceFrame(game, backdrop.getTexture());
   bench::restore(game, scene);
-  pinCursor();
+  intoTheBlink();
   game.drawFrame();
   const sf::Image actual = test::capture(game);
   unsigned differing = 0;
