@@ -22,6 +22,7 @@
 #include "puzzle/Slide.h"
 #include "render/Hud.h"
 #include "render/TextCache.h"
+#include "render/WinPicture.h"
 
 enum class GameState : std::int32_t { Menu = 0, Playing = 1, Paused = 2, Won = 3 };
 
@@ -48,6 +49,7 @@ struct Game {
   void update(float dt);
   void render();  // drawFrame, then present it
   void drawFrame();
+  void drawScene();  // all but the confetti and the win screen's top layer
 
   // Drains a queue of events; stops at a close event and leaves the rest.
   void drainEvents(const std::function<std::optional<sf::Event>()>& nextEvent);
@@ -79,8 +81,18 @@ struct Game {
   void drawPlayer(sf::Vector2f position, float tile, float phase, bool isSliding, float progress);
   void drawPauseOverlay();
   void drawMenu(float top, float centreX, float width);
+  // The win screen, bottom up: its panel, its menu, the name entry's panel,
+  // the typed name line. The keys change only the topmost part in use (the
+  // menu, or the name line), which every frame draws over the kept picture of
+  // the rest (render/WinPicture.h).
   void drawWinOverlay();
-  void drawNameEntryOverlay();
+  void drawWinMenu();
+  void drawNameEntryPanel();
+  void drawNameEntryLine();
+  bool winMenuInUse() const;  // no name entry and no outcome over it
+  void drawWinTopLayer();
+  void keepWinPicture(WinPictureKey key);
+  void drawWinPicture();
   void drawConfetti();
 
   sf::RenderWindow window;
@@ -119,6 +131,7 @@ struct Game {
 
   sf::RenderTexture background;
   bool backgroundReady = false;
+  WinPicture winPicture;  // the win screen under its top layer, while it stands still
 
   std::int32_t menuSelection = 0;
   std::vector<MenuItem> menuItems;

@@ -14,12 +14,14 @@ struct Spark {
   float alpha = 0.f;
   float fadeRate = 0.f;  // alpha lost per frame
   sf::Color colour{};
+  friend bool operator==(const Spark&, const Spark&) = default;
 };
 
 // A point of a crack, in tile units relative to the cell's centre.
 struct CrackPoint {
   float x = 0.f;
   float y = 0.f;
+  friend bool operator==(const CrackPoint&, const CrackPoint&) = default;
 };
 using CrackStrip = std::vector<CrackPoint>;
 
@@ -33,6 +35,7 @@ struct CrackMark {
   float alpha = kCrackStartAlpha;
   float fadeRate = kCrackFadeRate;
   std::vector<CrackStrip> strips{};
+  friend bool operator==(const CrackMark&, const CrackMark&) = default;
 };
 
 // A star of crack lines: a pure function of the arm count and seed value.
@@ -49,6 +52,7 @@ struct ImpactEffects {
   void update();
   void draw(sf::RenderTarget& target, float tileSize, sf::Vector2f boardOffset) const;
   void clear();
+  friend bool operator==(const ImpactEffects&, const ImpactEffects&) = default;
 };
 
 // One confetti rectangle.

@@ -54,7 +54,10 @@ void Game::collectScoreResult() {
   }
 }
 
-void Game::drawNameEntryOverlay() {
+// The name entry's overlay comes in two parts: this panel with everything but
+// the typed name line, and that line, which changes with every key and every
+// blink of the cursor and so is drawn on its own, over the panel.
+void Game::drawNameEntryPanel() {
   using draw::withAlpha;
   if (!nameEntryActive && !resultReady) {
     return;
@@ -78,13 +81,6 @@ void Game::drawNameEntryOverlay() {
                       top + 18.f);
     draw::centredText(window, monoFont, "(ENTER = send, ESC = hopp over)", 10,
                       withAlpha(draw::kSnow, 40), cx, top + 38.f);
-    const auto sinceStart = std::chrono::duration_cast<std::chrono::milliseconds>(
-        std::chrono::steady_clock::now() - startedAt);
-    draw::centredText(window, monoFont, playerName + nameCursor(sinceStart), 18, draw::kSnow, cx,
-                      top + 82.f);
-    if (submitter.isBusy()) {
-      draw::centredText(window, monoFont, "Sender...", 12, draw::kAmber, cx, top + 130.f);
-    }
     return;
   }
 
@@ -104,4 +100,22 @@ void Game::drawNameEntryOverlay() {
   }
   draw::centredText(window, monoFont, L"ENTER / SPACE for \u00e5 fortsette", 11,
                     withAlpha(draw::kSnow, 50), cx, top + 100.f);
+}
+
+// The name with its blinking cursor, and "Sender..." while an earlier score
+// is still on its way.
+void Game::drawNameEntryLine() {
+  if (!nameEntryActive || !fontsLoaded) {
+    return;
+  }
+  const sf::Vector2f size = draw::targetSize(window);
+  const float cx = size.x / 2.f;
+  const float top = size.y / 2.f - kPromptPanelHeight / 2.f;
+  const auto sinceStart = std::chrono::duration_cast<std::chrono::milliseconds>(
+      std::chrono::steady_clock::now() - startedAt);
+  draw::centredText(window, monoFont, playerName + nameCursor(sinceStart), 18, draw::kSnow, cx,
+                    top + 82.f);
+  if (submitter.isBusy()) {
+    draw::centredText(window, monoFont, "Sender...", 12, draw::kAmber, cx, top + 130.f);
+  }
 }

@@ -83,7 +83,15 @@ void Game::drawWinOverlay() {
   }
   drawBestTimes(window, monoFont, bestRecords, levelIndex, cx,
                 box.y + 72.f + (newBest ? 42.f : 16.f));
+}
 
+// The menu at the foot of the win panel, drawn over it.
+void Game::drawWinMenu() {
+  if (!fontsLoaded) {
+    return;
+  }
+  const sf::Vector2f size = draw::targetSize(window);
+  const float top = size.y / 2.f - 180.f;
   const auto items = static_cast<float>(menuItems.size());
-  drawMenu(top + 360.f - 58.f * items - 10.f, cx, 380.f);
+  drawMenu(top + 360.f - 58.f * items - 10.f, size.x / 2.f, 380.f);
 }

@@ -9,6 +9,7 @@
 struct Cell {
   bool eastWall = true;
   bool southWall = true;
+  friend bool operator==(const Cell&, const Cell&) = default;
 };
 
 // Indexed [row][column], row 0 at the top.

@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "app/Game.h"
 #include "render/Backdrop.h"
@@ -28,31 +29,57 @@ void Game::render() {
 
 void Game::drawFrame() {
   const draw::FrameTexts textScope(texts);
+  if (state != GameState::Won) {
+    winPicture.shows.reset();
+    drawScene();
+  } else if (WinPictureKey key = winPictureKey(*this); winPicture.shows == key) {
+    drawWinPicture();
+  } else {
+    drawScene();
+    keepWinPicture(std::move(key));
+  }
+  if (state == GameState::Won) {
+    drawWinTopLayer();
+  }
+  drawConfetti();
+}
+
+void Game::drawScene() {
   window.clear(kBackdropColour);
   if (backgroundReady) {
     window.draw(sf::Sprite(background.getTexture()));
   }
   if (state == GameState::Menu) {
     drawTitleScreen();
-  } else {
-    hud->draw(window);
-    drawCheckerTint();
-    drawBoardMarkers(columns, rows, tileSize, boardOffset);
-    drawTrail(trail, tileSize, boardOffset);
-    effects.draw(window, tileSize, boardOffset);
-    drawWalls(board, columns, rows, tileSize, boardOffset);
-    drawPlayer(playerPosition(), tileSize, idlePhase, sliding, slideProgress);
-    if (state == GameState::Paused) {
-      drawPauseOverlay();
-    }
-    if (state == GameState::Won) {
-      drawWinOverlay();
-      if (nameEntryActive || resultReady) {
-        drawNameEntryOverlay();
-      }
+    return;
+  }
+  hud->draw(window);
+  drawCheckerTint();
+  drawBoardMarkers(columns, rows, tileSize, boardOffset);
+  drawTrail(trail, tileSize, boardOffset);
+  effects.draw(window, tileSize, boardOffset);
+  drawWalls(board, columns, rows, tileSize, boardOffset);
+  drawPlayer(playerPosition(), tileSize, idlePhase, sliding, slideProgress);
+  if (state == GameState::Paused) {
+    drawPauseOverlay();
+  }
+  if (state == GameState::Won) {
+    drawWinOverlay();
+    if (!winMenuInUse()) {
+      drawWinMenu();
+      drawNameEntryPanel();
     }
   }
-  drawConfetti();
+}
+
+bool Game::winMenuInUse() const { return !nameEntryActive && !resultReady; }
+
+void Game::drawWinTopLayer() {
+  if (winMenuInUse()) {
+    drawWinMenu();
+  } else {
+    drawNameEntryLine();
+  }
 }
 
 // The board's layers with many shapes each go to the window as one batch

@@ -25,4 +25,5 @@ struct Hud {
   void draw(sf::RenderTarget& target) const;
   void drawStat(sf::RenderTarget& target, float centreX, const std::string& label,
                 const std::string& value, sf::Color valueColour) const;
+  friend bool operator==(const Hud&, const Hud&) = default;
 };

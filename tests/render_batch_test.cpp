@@ -188,8 +188,10 @@ sf::Image referenceFrame(Game& game, const sf::Texture& backdrop) {
     }
     if (game.state == GameState::Won) {
       game.drawWinOverlay();
+      game.drawWinMenu();
       if (game.nameEntryActive || game.resultReady) {
-        game.drawNameEntryOverlay();
+        game.drawNameEntryPanel();
+        game.drawNameEntryLine();
       }
     }
   }
@@ -197,26 +199,9 @@ sf::Image referenceFrame(Game& game, const sf::Texture& backdrop) {
   return windowImage(game);
 }
 
-// Draws the scene both ways; every pixel must agree. The game's frame is
-// drawn twice, so that the second one takes its texts from the cache.
-::testing::AssertionResult sameAsShapeByShape(Game& game, const bench::PlayState& scene,
-                                              const std::string& name) {
-  sf::RenderTexture backdrop;
-  if (!bench::drawBackdropPicture(backdrop)) {
-    return ::testing::AssertionFailure() << "no texture for the backdrop picture";
-  }
-  // The name cursor blinks with the wall clock: both frames are drawn a
-  // tenth of a second into the same half second, however slow the build.
-  const auto intoTheBlink = [&game] {
-    game.startedAt = std::chrono::steady_clock::now() - std::chrono::milliseconds(100);
-  };
-  bench::restore(game, scene);
-  intoTheBlink();
-  const sf::Image expected = referenceFrame(game, backdrop.getTexture());
-  bench::restore(game, scene);
-  intoTheBlink();
-  game.drawFrame();
-  const sf::Image actual = test::capture(game);
+// Counts the pixels where two frames differ; the first of them is reported.
+::testing::AssertionResult samePixels(const sf::Image& actual, const sf::Image& expected,
+                                      const std::string& name) {
   unsigned differing = 0;
   sf::Vector2u first;
   for (unsigned y = 0; y < actual.getSize().y; ++y) {
@@ -239,6 +224,36 @@ sf::Image referenceFrame(Game& game, const sf::Texture& backdrop) {
          << name << ": " << differing << " pixels differ; the first at (" << first.x << ", "
          << first.y << ") is rgb(" << int{a.r} << ", " << int{a.g} << ", " << int{a.b}
          << "), shape by shape rgb(" << int{e.r} << ", " << int{e.g} << ", " << int{e.b} << ")";
+}
+
+// Draws the scene both ways; every pixel must agree. The game's frame is
+// drawn twice: the first lays its texts out and keeps the win screen's
+// picture, the second takes them from what the first kept.
+::testing::AssertionResult sameAsShapeByShape(Game& game, const bench::PlayState& scene,
+                                              const std::string& name) {
+  sf::RenderTexture backdrop;
+  if (!bench::drawBackdropPicture(backdrop)) {
+    return ::testing::AssertionFailure() << "no texture for the backdrop picture";
+  }
+  // The name cursor blinks with the wall clock: every frame is drawn a tenth
+  // of a second into the same half second, however slow the build.
+  const auto intoTheBlink = [&game] {
+    game.startedAt = std::chrono::steady_clock::now() - std::chrono::milliseconds(100);
+  };
+  bench::restore(game, scene);
+  intoTheBlink();
+  const sf::Image expected = referenceFrame(game, backdrop.getTexture());
+  bench::restore(game, scene);
+  game.winPicture.shows.reset();
+  game.texts.entries.clear();
+  for (const char* frame : {"-first-frame", "-next-frame"}) {
+    intoTheBlink();
+    game.drawFrame();
+    if (auto same = samePixels(test::capture(game), expected, name + frame); !same) {
+      return same;
+    }
+  }
+  return ::testing::AssertionSuccess();
 }
 
 TEST(Batching, WorstCaseIsPixelForPixelTheShapeByShapeFrame) {
@@ -274,6 +289,78 @@ TEST(Batching, BusyBoardsOfEveryTileSizeArePixelForPixelTheShapeByShapeFrame) {
     const bench::PlayState busy = bench::buildBusyBoard(game, level);
     EXPECT_TRUE(sameAsShapeByShape(game, busy, "busy-level-" + std::to_string(level + 1)));
   }
+}
+
+}  // namespace
+
+namespace {
+
+// Draws a frame, then the same frame with nothing kept from earlier ones;
+// both must agree. Tells whether the first frame made a new win picture.
+::testing::AssertionResult sameAsDrawnAfresh(Game& game, const std::string& name, bool& remade) {
+  const auto intoTheBlink = [&game] {
+    game.startedAt = std::chrono::steady_clock::now() - std::chrono::milliseconds(100);
+  };
+  const std::uint64_t madeBefore = game.winPicture.made;
+  intoTheBlink();
+  game.drawFrame();
+  remade = game.winPicture.made != madeBefore;
+  const sf::Image actual = test::capture(game);
+  game.winPicture.shows.reset();
+  game.texts.entries.clear();
+  intoTheBlink();
+  game.drawFrame();
+  return samePixels(actual, test::capture(game), name);
+}
+
+TEST(WinPicture, KeptWhileOnlyTheTopLayerChangesAndRemadeWhenTheRestDoes) {
+  Game game;
+  const bench::Scenes scenes = bench::buildScenes(game);
+  bool remade = false;
+
+  // The win menu in use: its moving selection is drawn over the kept picture.
+  bench::restore(game, scenes.winScreen);
+  game.winPicture.shows.reset();
+  ASSERT_TRUE(sameAsDrawnAfresh(game, "win-menu", remade));
+  EXPECT_TRUE(remade);
+  ASSERT_TRUE(game.winPicture.shows.has_value());
+  test::press(game, Key::Down);
+  ASSERT_EQ(game.menuSelection, 1);
+  EXPECT_TRUE(sameAsDrawnAfresh(game, "win-menu-moved", remade));
+  EXPECT_FALSE(remade) << "a new selection must not remake the picture";
+
+  // The name entry: a letter typed changes only the line over the panel.
+  bench::restore(game, scenes.nameEntry);
+  ASSERT_TRUE(game.nameEntryActive);
+  EXPECT_TRUE(sameAsDrawnAfresh(game, "name-entry", remade));
+  EXPECT_TRUE(remade) << "the name entry's panel needs a new picture";
+  const std::string before = game.playerName;
+  test::type(game, "Q");
+  ASSERT_EQ(game.playerName, before + "Q");
+  EXPECT_TRUE(sameAsDrawnAfresh(game, "name-typed", remade));
+  EXPECT_FALSE(remade) << "a typed letter must not remake the picture";
+
+  // The outcome arriving replaces the panel under the top layer.
+  game.nameEntryActive = false;
+  game.lastResult = ScoreResult{.ok = true, .place = 3, .total = 41, .error = {}};
+  game.resultReady = true;
+  EXPECT_TRUE(sameAsDrawnAfresh(game, "outcome", remade));
+  EXPECT_TRUE(remade);
+  game.lastResult.place = 4;
+  EXPECT_TRUE(sameAsDrawnAfresh(game, "outcome-other-place", remade));
+  EXPECT_TRUE(remade) << "another place is another picture";
+  EXPECT_TRUE(sameAsDrawnAfresh(game, "outcome-again", remade));
+  EXPECT_FALSE(remade);
+
+  // A resize lays the screen out anew.
+  test::send(game, {test::resized(1000, 700)});
+  EXPECT_TRUE(sameAsDrawnAfresh(game, "resized", remade));
+  EXPECT_TRUE(remade);
+
+  // Outside the win screen nothing is kept.
+  bench::restore(game, scenes.levelOne);
+  game.drawFrame();
+  EXPECT_FALSE(game.winPicture.shows.has_value());
 }
 
 }  // namespace
