@@ -4,7 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
-#include <numbers>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -18,20 +18,11 @@ namespace {
 // Taken before main runs, so before any test has drawn a number.
 const std::array<int, 5> kFirstDrawsOfProcess = [] {
   std::array<int, 5> values{};
-  for (int& v : values) {
-    v = gameRand();
-  }
+  for (int& v : values) v = gameRand();
   return values;
 }();
 
 float unit(int raw) { return static_cast<float>(raw) / 32767.f; }
-
-float wrapAngle(float angle) {
-  const float twoPi = 2.f * std::numbers::pi_v<float>;
-  while (angle > std::numbers::pi_v<float>) angle -= twoPi;
-  while (angle < -std::numbers::pi_v<float>) angle += twoPi;
-  return angle;
-}
 
 }  // namespace
 
@@ -39,8 +30,6 @@ TEST(GameRandom, UnseededSequenceAndReseeding) {
   EXPECT_EQ(kFirstDrawsOfProcess, (std::array<int, 5>{41, 18467, 6334, 26500, 19169}));
   EXPECT_EQ(test::randDraws(1, 2), (std::vector<int>{41, 18467}));
   EXPECT_EQ(test::randDraws(0, 1)[0], 38);  // state 2531011, bits 16-30
-  EXPECT_EQ(test::randDraws(1700000000u, 50), test::randDraws(1700000000u, 50));
-  EXPECT_NE(test::randDraws(1700000000u, 50), test::randDraws(1700000001u, 50));
   // A unit draw is the raw value over 32767, reaching 1 exactly.
   gameSrand(1);
   EXPECT_EQ(randUnit(), 41.f / 32767.f);
@@ -49,24 +38,6 @@ TEST(GameRandom, UnseededSequenceAndReseeding) {
 }
 
 // ------------------------------------------------------------ crack pattern
-
-TEST(CrackPattern, SeedZeroGivesSixStraightArms) {
-  const std::vector<CrackStrip> strips = makeCrackPattern(6, 0.f);
-  ASSERT_EQ(strips.size(), 6u);
-  for (std::size_t i = 0; i < strips.size(); ++i) {
-    SCOPED_TRACE(i);
-    const std::size_t points = (i % 2 == 0) ? 3u : 4u;
-    ASSERT_EQ(strips[i].size(), points);
-    EXPECT_EQ(strips[i][0].x, 0.f);
-    EXPECT_EQ(strips[i][0].y, 0.f);
-    const float direction = -0.36f + static_cast<float>(i) * 6.28318f / 6.f;
-    for (std::size_t k = 1; k < points; ++k) {
-      const float distance = std::hypot(strips[i][k].x, strips[i][k].y);
-      EXPECT_NEAR(distance, 0.25f * static_cast<float>(k) / static_cast<float>(points - 1), 1e-6f);
-      EXPECT_NEAR(wrapAngle(std::atan2(strips[i][k].y, strips[i][k].x) - direction), 0.f, 1e-5f);
-    }
-  }
-}
 
 TEST(CrackPattern, SeedOneGivesTheKnownBentArms) {
   const std::vector<CrackStrip> strips = makeCrackPattern(6, 1.f);
@@ -79,16 +50,6 @@ TEST(CrackPattern, SeedOneGivesTheKnownBentArms) {
     for (std::size_t k = 0; k < expected[i].size(); ++k) {
       EXPECT_NEAR(strips[i][k].x, expected[i][k].x, 5e-5f) << "arm " << i << " point " << k;
       EXPECT_NEAR(strips[i][k].y, expected[i][k].y, 5e-5f) << "arm " << i << " point " << k;
-    }
-  }
-  // Arm lengths 0.341 and 0.3865; each joint bends by at most 0.06 from the
-  // arm's angle (-0.078 and 1.1912).
-  EXPECT_NEAR(std::hypot(strips[0].back().x, strips[0].back().y), 0.341f, 5e-5f);
-  EXPECT_NEAR(std::hypot(strips[1].back().x, strips[1].back().y), 0.3865f, 5e-5f);
-  for (std::size_t i = 0; i < 2; ++i) {
-    const float angle = i == 0 ? -0.078f : 1.1912f;
-    for (std::size_t k = 1; k < strips[i].size(); ++k) {
-      EXPECT_LE(std::abs(std::atan2(strips[i][k].y, strips[i][k].x) - angle), 0.0601f);
     }
   }
 }
@@ -175,35 +136,18 @@ TEST(Sparks, NineDrawsPerSparkInOrderThenTheCrack) {
   EXPECT_EQ(gameRand(), raw[next + 2]);
 }
 
-TEST(Sparks, CountRangesOverManyBursts) {
-  gameSrand(4242);
-  const auto range = [](float strength) {
-    int lowest = 1 << 30;
-    int highest = 0;
-    for (int burst = 0; burst < 4000; ++burst) {
-      ImpactEffects effects;
-      effects.spawnSparks({0.f, 0.f}, 48.f, strength);
-      lowest = std::min(lowest, static_cast<int>(effects.sparks.size()));
-      highest = std::max(highest, static_cast<int>(effects.sparks.size()));
-    }
-    return std::pair{lowest, highest};
-  };
-  // Within 24 ... 44 and 44 ... 80, and over 4000 bursts nearly at both ends.
-  const auto [low11, high11] = range(1.1f);
-  EXPECT_GE(low11, 24);
-  EXPECT_LE(low11, 25);
-  EXPECT_GE(high11, 43);
-  EXPECT_LE(high11, 44);
-  const auto [low20, high20] = range(2.0f);
-  EXPECT_GE(low20, 44);
-  EXPECT_LE(low20, 45);
-  EXPECT_GE(high20, 79);
-  EXPECT_LE(high20, 80);
-
-  ImpactEffects top;
-  gameSrand(test::seedGiving(32767));
-  top.spawnSparks({0.f, 0.f}, 48.f, 2.f);
-  EXPECT_EQ(top.sparks.size(), 80u);
+TEST(Sparks, CountFromTheFirstDrawTimesTheStrength) {
+  // (u * 18 + 22) * strength, truncated: 24 ... 44 for one cell, 44 ... 80 at the cap.
+  for (const auto& [draw, strength, count] : {std::tuple{0, 1.1f, 24u},
+                                              {32767, 1.1f, 44u},
+                                              {0, 2.f, 44u},
+                                              {16384, 2.f, 62u},
+                                              {32767, 2.f, 80u}}) {
+    gameSrand(test::seedGiving(draw));
+    ImpactEffects effects;
+    effects.spawnSparks({0.f, 0.f}, 48.f, strength);
+    EXPECT_EQ(effects.sparks.size(), count) << draw << " x " << strength;
+  }
   ImpactEffects none;
   gameSrand(1);
   none.spawnSparks({0.f, 0.f}, 48.f, 0.f);
@@ -317,13 +261,10 @@ TEST(Confetti, FadesInTheLowestQuarterAndLeavesBelowTheWindow) {
 }
 
 TEST(EffectAlpha, ClampsThenTruncates) {
-  for (const auto& [alpha, byte] : {std::pair{127.9f, 127},
-                                    {300.f, 255},
-                                    {-4.f, 0},
-                                    {255.f, 255},
-                                    {254.99f, 254},
-                                    {0.99f, 0},
-                                    {std::nanf(""), 0}}) {
+  const std::pair<float, int> cases[] = {{127.9f, 127},     {300.f, 255},   {-4.f, 0},
+                                         {255.f, 255},      {254.99f, 254}, {0.99f, 0},
+                                         {std::nanf(""), 0}};
+  for (const auto& [alpha, byte] : cases) {
     EXPECT_EQ(effectAlpha(alpha), byte) << alpha;
   }
 }

@@ -1,13 +1,18 @@
 // What a move throws and plays in the running game, how long its marks last,
-// and how the effects and the confetti are drawn, alone and in the frame.
+// where the confetti falls, and the synthesised move sounds with their pitch
+// and volume. How effects and confetti are drawn is compared pixel by pixel
+// with shape-by-shape drawing in render_batch_test.cpp.
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstdlib>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "app/Game.h"
 #include "fx/GameRandom.h"
+#include "fx/Sound.h"
 #include "support/RenderProbe.h"
 #include "support/TestSupport.h"
 
@@ -17,53 +22,35 @@ using Key = sf::Keyboard::Key;
 
 constexpr float kFrame = 1.f / 60.f;
 
-// Level 5's size with every inner wall open, and one wall after the first
-// cell of row 0 when asked: slides of 16 cells and of one cell.
-Board openBoard(bool wallAfterFirstCell) {
-  Board board(15, std::vector<Cell>(17, Cell{false, false}));
-  for (auto& row : board) {
-    row.back().eastWall = true;
+// The move sound worked out sample by sample from the raw draws: noise
+// differences first, then the tone added on top.
+std::vector<std::int16_t> moveSound(const std::vector<int>& draws, std::size_t first, float f) {
+  const float a = 0.85f;
+  std::vector<float> sound(3087, 0.f);
+  float previous = 0.f;
+  for (std::size_t n = 0; n < 2425; ++n) {
+    const float u = static_cast<float>(draws[first + n]) / 32767.f;
+    const float w = std::exp(-static_cast<float>(n) / 194.f) * (2.f * u - 1.f);
+    sound[n] = std::trunc(std::clamp((w - previous) * a * 0.28f * 32767.f, -32767.f, 32767.f));
+    previous = w;
   }
-  for (Cell& cell : board.back()) {
-    cell.southWall = true;
+  float phase = 0.f;
+  for (std::size_t n = 0; n < 1764; ++n) {
+    const float tone =
+        std::exp(-static_cast<float>(n) / 529.2f) * std::sin(phase) * a * 0.08f * 32767.f;
+    sound[n] = std::trunc(std::clamp(sound[n] + tone, -32767.f, 32767.f));
+    phase += ((static_cast<float>(n) / 1764.f) * (400.f - f) + f) * 6.2831855f / 44100.f;
+    if (phase > 6.2831855f) phase -= 6.2831855f;
   }
-  board[0][1].eastWall = wallAfterFirstCell;
-  return board;
+  return {sound.begin(), sound.end()};
 }
 
-const sf::Color kCrackColour{168, 216, 248};
-const sf::Color kBlack{0, 0, 0};
-
-sf::Image drawEffects(const ImpactEffects& effects, float tile, sf::Vector2f offset) {
-  sf::RenderTexture target({256, 256});
-  target.clear(kBlack);
-  effects.draw(target, tile, offset);
-  target.display();
-  return target.getTexture().copyToImage();
-}
-
-// Whether any pixel within one pixel of (x, y) has the colour.
-bool litNear(const sf::Image& image, sf::Vector2f at, sf::Color colour) {
-  for (int dy = -1; dy <= 1; ++dy) {
-    for (int dx = -1; dx <= 1; ++dx) {
-      if (test::colourNear(image, static_cast<unsigned>(std::lround(at.x) + dx),
-                           static_cast<unsigned>(std::lround(at.y) + dy), colour)) {
-        return true;
-      }
-    }
+int peak(const std::vector<std::int16_t>& samples, std::size_t from, std::size_t to) {
+  int best = 0;
+  for (std::size_t n = from; n < to; ++n) {
+    best = std::max(best, std::abs(static_cast<int>(samples[n])));
   }
-  return false;
-}
-
-// A point `distance` pixels out along arm i of the straight six-arm star.
-sf::Vector2f alongArm(sf::Vector2f centre, int arm, float distance) {
-  const float direction = -0.36f + static_cast<float>(arm) * 6.28318f / 6.f;
-  return {centre.x + std::cos(direction) * distance, centre.y + std::sin(direction) * distance};
-}
-
-CrackMark straightStar(int row, int column, float alpha) {
-  return CrackMark{
-      .row = row, .column = column, .alpha = alpha, .strips = makeCrackPattern(6, 0.f)};
+  return best;
 }
 
 }  // namespace
@@ -115,7 +102,10 @@ TEST(MoveEffects, SlideLengthSetsSparkAndSoundStrength) {
     SCOPED_TRACE(c.cells);
     Game game;
     test::press(game, Key::Num5);
-    game.board = openBoard(c.shortSlide);  // no level has a slide of ten cells or more
+    // Level 5's size with every inner wall open, and a wall after the first
+    // cell for the short slide: no level has a slide of ten cells or more.
+    game.board = test::openBoard(15, 17);
+    game.board[0][1].eastWall = c.shortSlide;
     gameSrand(21);
     test::press(game, Key::Right);
     ASSERT_EQ(game.targetCol, c.cells);
@@ -167,99 +157,6 @@ TEST(MoveEffects, CrackLivesFortySixPlayingFramesAndFreezesWhilePausedOrWon) {
   EXPECT_EQ(game.effects.sparks.size(), sparks);
 }
 
-TEST(EffectDrawing, CrackStripsScaleWithTheTile) {
-  for (const float tile : {64.f, 36.f}) {
-    SCOPED_TRACE(tile);
-    ImpactEffects effects;
-    effects.cracks.push_back(straightStar(1, 2, 255.f));
-    const sf::Vector2f offset{20.f, 10.f};
-    const sf::Image image = drawEffects(effects, tile, offset);
-    const sf::Vector2f centre{offset.x + 2.f * tile + tile / 2.f, offset.y + tile + tile / 2.f};
-    const float armLength = 0.25f * tile;  // 16 pixels on level 1, 9 on level 5
-    for (int arm = 0; arm < 6; ++arm) {
-      SCOPED_TRACE(arm);
-      EXPECT_TRUE(litNear(image, alongArm(centre, arm, armLength * 0.5f), kCrackColour));
-      EXPECT_TRUE(litNear(image, alongArm(centre, arm, armLength - 1.5f), kCrackColour));
-      EXPECT_FALSE(litNear(image, alongArm(centre, arm, armLength + 4.f), kCrackColour));
-    }
-  }
-}
-
-TEST(EffectDrawing, AlphaIsClampedAndTruncatedAndSparksLieOverCracks) {
-  ImpactEffects effects;
-  effects.cracks.push_back(straightStar(0, 0, 127.9f));
-  const auto spark = [](sf::Vector2f at, float alpha, sf::Color colour) {
-    return Spark{.position = at, .radius = 4.f, .alpha = alpha, .colour = colour};
-  };
-  // Added before the crack, still drawn over it.
-  const sf::Vector2f onArm = alongArm({32.f, 32.f}, 3, 10.f);
-  effects.sparks = {spark(onArm, 255.f, {255, 255, 255}), spark({100, 50}, 300.f, {55, 138, 221}),
-                    spark({150, 50}, -4.f, {255, 255, 255}),
-                    spark({200, 50}, 127.9f, {255, 255, 255})};
-  const sf::Image image = drawEffects(effects, 64.f, {0.f, 0.f});
-  const sf::Color half = test::blend(kBlack, sf::Color(168, 216, 248, 127));
-  EXPECT_TRUE(litNear(image, alongArm({32.f, 32.f}, 0, 8.f), half));
-  EXPECT_FALSE(litNear(image, alongArm({32.f, 32.f}, 0, 8.f), kCrackColour));
-  EXPECT_TRUE(test::colourNear(image, static_cast<unsigned>(onArm.x),
-                               static_cast<unsigned>(onArm.y), {255, 255, 255}));
-  EXPECT_TRUE(test::colourNear(image, 100, 50, {55, 138, 221}));
-  EXPECT_TRUE(test::colourNear(image, 150, 50, kBlack));
-  EXPECT_TRUE(test::colourNear(image, 200, 50, test::blend(kBlack, {255, 255, 255, 127})));
-  // The circle is centred on the spark's position with the spark's radius.
-  EXPECT_TRUE(test::colourNear(image, 102, 50, {55, 138, 221}));
-  EXPECT_TRUE(test::colourNear(image, 106, 50, kBlack));
-}
-
-TEST(EffectDrawing, ConfettiTurnsAboutItsCentre) {
-  Game game;
-  game.particles = {Particle{.x = 100.f,
-                             .y = 100.f,
-                             .width = 20.f,
-                             .height = 8.f,
-                             .rotation = 90.f,
-                             .alpha = 255.f,
-                             .colour = {240, 160, 48}},
-                    Particle{.x = 200.f,
-                             .y = 100.f,
-                             .width = 20.f,
-                             .height = 8.f,
-                             .alpha = 127.9f,
-                             .colour = {255, 255, 255}}};
-  game.window.clear(kBlack);
-  game.drawConfetti();
-  const sf::Image image = test::grab(game.window);
-  // Turned upright: 8 wide, 20 high around (100, 100).
-  EXPECT_TRUE(test::colourNear(image, 100, 108, {240, 160, 48}));
-  EXPECT_TRUE(test::colourNear(image, 100, 92, {240, 160, 48}));
-  EXPECT_TRUE(test::colourNear(image, 108, 100, kBlack));
-  EXPECT_TRUE(test::colourNear(image, 92, 100, kBlack));
-  EXPECT_TRUE(test::colourNear(image, 208, 101, test::blend(kBlack, {255, 255, 255, 127})));
-  EXPECT_TRUE(test::colourNear(image, 200, 106, kBlack));
-}
-
-TEST(EffectScreens, EffectsLieOverTheTrailAndUnderWallsAndFigure) {
-  Game game;
-  test::press(game, Key::Num1);
-  test::move(game, Key::Right);  // trail on (0, 0) to (0, 2), figure on (0, 3) at (576, 196)
-  game.effects.clear();
-  const sf::Image bare = test::capture(game);
-  const auto white = [](sf::Vector2f at, float radius) {
-    return Spark{.position = at, .radius = radius, .alpha = 255.f, .colour = {255, 255, 255}};
-  };
-  // On trail cell (0, 1); across the wall east of (2, 0) at x = 416; on the body.
-  game.effects.sparks = {white({448, 196}, 6), white({416, 324}, 5), white({588, 196}, 4)};
-  game.effects.cracks = {
-      CrackMark{.row = 3, .column = 4, .alpha = 255.f, .strips = makeCrackPattern(6, 0.f)}};
-  const sf::Image shot = test::capture(game, "effects-on-board");
-  EXPECT_TRUE(test::colourNear(shot, 448, 196, sf::Color::White));
-  EXPECT_TRUE(test::colourNear(shot, 588, 196, sf::Color(55, 138, 221)));
-  const unsigned wallX = test::colourNear(bare, 416, 324, {26, 58, 92}) ? 416 : 415;
-  EXPECT_TRUE(test::colourNear(shot, wallX, 324, {26, 58, 92}));
-  EXPECT_TRUE(test::colourNear(shot, wallX + (wallX == 416 ? 2 : -2), 324, sf::Color::White));
-  // The crack on cell (3, 4), centre (640, 388).
-  EXPECT_TRUE(litNear(shot, alongArm({640.f, 388.f}, 0, 8.f), kCrackColour));
-}
-
 TEST(EffectScreens, ConfettiFallsOnTopOfTheWinPanelAndTheTitle) {
   Game game;
   probe::winLevel(game, Key::Num1);
@@ -292,4 +189,56 @@ TEST(EffectScreens, ConfettiFallsOnTopOfTheWinPanelAndTheTitle) {
   EXPECT_EQ(game.particles[0].y, 361.f);
   const sf::Image title = test::capture(game, "confetti-over-title");
   EXPECT_TRUE(test::colourNear(title, 640, 361, violet));
+}
+
+// ------------------------------------------------------------------- sounds
+
+TEST(SoundBank, FourFixedVoicesBuiltBeforeSeedingFromTheClock) {
+  const std::vector<int> draws = test::randDraws(1, 4 * 2425);  // leaves the seed at 1
+  const std::vector<std::int16_t> samples = makeMoveSamples(900.f, 0.85f);
+  ASSERT_EQ(samples.size(), 3087u);
+  EXPECT_EQ(gameRand(), draws[2425]) << "one sound draws exactly 2425 values";
+  // Sample 0 is noise alone, (2 * 41 / 32767 - 1) * 0.85 * 0.28 * 32767: the
+  // tone's sine starts at phase 0. The noise is loudest at the start and has
+  // died away well before the silent end.
+  EXPECT_EQ(samples[0], -7779);
+  EXPECT_TRUE(
+      std::all_of(samples.begin() + 2425, samples.end(), [](std::int16_t s) { return s == 0; }));
+  EXPECT_GT(peak(samples, 0, 100), 5000);
+  EXPECT_LE(peak(samples, 0, 3087), 15597);
+  EXPECT_LT(peak(samples, 1764, 2425), 5);
+
+  gameSrand(1);  // as at program start
+  const Game game;
+  const float frequencies[] = {900.f, 1050.f, 820.f, 1150.f};
+  for (std::size_t i = 0; i < 4; ++i) {
+    SCOPED_TRACE(i);
+    const sf::SoundBuffer& buffer = game.soundBank.buffers[i];
+    EXPECT_EQ(buffer.getChannelCount(), 1u);
+    EXPECT_EQ(buffer.getSampleRate(), 44100u);
+    EXPECT_EQ(std::vector<std::int16_t>(buffer.getSamples(),
+                                        buffer.getSamples() + buffer.getSampleCount()),
+              moveSound(draws, 2425 * i, frequencies[i]));
+    ASSERT_TRUE(game.soundBank.voices[i].has_value());
+    EXPECT_EQ(&game.soundBank.voices[i]->getBuffer(), &buffer);
+    EXPECT_FLOAT_EQ(game.soundBank.voices[i]->getVolume(), 60.f);
+  }
+  EXPECT_TRUE(game.soundBank.enabled);
+  EXPECT_EQ(game.soundBank.nextVoice, 0);
+}
+
+TEST(VoiceSettings, PitchAndVolumeFollowTheSlide) {
+  struct Case {
+    float strength, pitch, volume;
+  };
+  // One cell, ten or more cells, then the clamps that real slides never reach.
+  const Case cases[] = {{1 * 0.08f + 0.6f, 1.054f, 40.8f},
+                        {1.4f, 1.27f, 84.f},
+                        {10.f, 2.f, 90.f},
+                        {-2.f, 0.5f, 24.f}};
+  for (const Case& c : cases) {
+    const VoiceSettings settings = voiceSettingsFor(c.strength);
+    EXPECT_NEAR(settings.pitch, c.pitch, 1e-5f) << c.strength;
+    EXPECT_NEAR(settings.volume, c.volume, 1e-4f) << c.strength;
+  }
 }

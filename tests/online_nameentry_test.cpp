@@ -1,5 +1,6 @@
 // The name entry after a win, through the game's own event handler, with the
-// score going to a local leaderboard; and the overlay it draws.
+// score going to a local leaderboard; the overlay it draws; the screens
+// without fonts.
 
 #include <gtest/gtest.h>
 
@@ -47,9 +48,7 @@ class NameEntry : public ::testing::Test {
     probe::play(game, probe::solution(game));
     ASSERT_EQ(game.state, GameState::Won);
     ASSERT_TRUE(game.nameEntryActive);
-    if (pastCooldown) {
-      test::advance(game, 0.05f, 7);
-    }
+    if (pastCooldown) test::advance(game, 0.05f, 7);
   }
 
   void submit() { test::send(game, {test::textEntered(13)}); }
@@ -132,41 +131,6 @@ TEST_F(NameEntry, ResultIsWholeBeforeTheFlagIsRaised) {
   EXPECT_TRUE(sameResult(game.lastResult, {true, 7, 8, ""}));
 }
 
-TEST_F(NameEntry, SecondSubmissionWhileTheFirstIsInFlightIsDropped) {
-  server.behave("silent");
-  game.submitter.endpoint = server.endpoint(1000, 3000);  // outlasts two replays
-  win();
-  test::type(game, "first");
-  submit();
-  EXPECT_TRUE(game.submitter.isBusy());
-  // While waiting, the win menu has the keys.
-  test::press(game, Key::Down);
-  EXPECT_EQ(game.menuSelection, 1);
-  test::press(game, Key::Up);
-
-  win();  // replays the level while the first score is still out
-  test::type(game, "second");
-  submit();
-  EXPECT_FALSE(game.nameEntryActive);
-  // The first one's outcome arrives while a later prompt is open: the prompt
-  // keeps the keys, and the outcome shows once Escape has closed it, also
-  // within the first 0.3 s. Nothing is sent for a skipped prompt.
-  win(false);
-  ASSERT_TRUE(awaitOutcome());
-  EXPECT_TRUE(game.nameEntryActive);
-  test::press(game, Key::Escape);
-  submit();
-  EXPECT_TRUE(game.resultReady);
-  EXPECT_EQ(game.lastResult.error, "HttpSendRequest feilet: 28");
-  // The second never went out, and never calls back.
-  ASSERT_EQ(server.requests().size(), 1u);
-  EXPECT_TRUE(server.requests()[0].body.ends_with("&navn=first"));
-  test::press(game, Key::Space);
-  std::this_thread::sleep_for(300ms);
-  game.handleEvents();
-  EXPECT_FALSE(game.resultReady);
-}
-
 TEST(NameEntryTeardown, GameDestroyedWhileTheWorkerWaitsOnTheServer) {
   test::clearProxyEnvironment();
   test::ScoreServer server;
@@ -195,23 +159,16 @@ TEST(NameEntryTeardown, GameDestroyedWhileTheWorkerWaitsOnTheServer) {
 }
 
 TEST(NameEntryRules, ScoreInHundredthsAndTheBlinkingCursor) {
-  for (const auto& [seconds, score] :
-       {std::pair{42.178f, 4217},
-        {65.25f, 6525},
-        {1.5f, 150},
-        {0.f, 0},
-        // Beyond what a 32-bit score holds: clamped instead of undefined.
-        {3.0e7f, 2147483647},
-        {std::numeric_limits<float>::quiet_NaN(), 0}}) {
+  // Beyond what a 32-bit score holds: clamped instead of undefined.
+  const std::pair<float, int> scores[] = {
+      {42.178f, 4217}, {65.25f, 6525},       {1.5f, 150},
+      {0.f, 0},        {3.0e7f, 2147483647}, {std::numeric_limits<float>::quiet_NaN(), 0}};
+  for (const auto& [seconds, score] : scores) {
     EXPECT_EQ(scoreHundredths(seconds), score) << seconds;
   }
-  for (const auto& [ms, cursor] : {std::pair{0, '_'},
-                                   {499, '_'},
-                                   {500, ' '},
-                                   {999, ' '},
-                                   {1000, '_'},
-                                   {123456, '_'},
-                                   {123956, ' '}}) {
+  const std::pair<int, char> cursors[] = {{0, '_'},    {499, '_'},    {500, ' '},   {999, ' '},
+                                          {1000, '_'}, {123456, '_'}, {123956, ' '}};
+  for (const auto& [ms, cursor] : cursors) {
     EXPECT_EQ(nameCursor(std::chrono::milliseconds(ms)), cursor) << ms;
   }
 }
@@ -226,8 +183,11 @@ namespace {
 const sf::Color kNameDim(4, 8, 16, 200);
 const sf::Color kInputBox(55, 138, 221, 15);
 
-sf::Color panelOver(const sf::Image& under, unsigned x, unsigned y) {
-  return test::blend(test::blend(under.getPixel({x, y}), kNameDim), {6, 12, 26, 245});
+probe::Pixel dimmed(const sf::Image& under, unsigned x, unsigned y) {
+  return probe::Pixel{x, y, under.getPixel({x, y})} + kNameDim;
+}
+probe::Pixel panel(const sf::Image& under, unsigned x, unsigned y) {
+  return dimmed(under, x, y) + sf::Color(6, 12, 26, 245);
 }
 
 // The ink in a band of rows across the panel, against the plain panel.
@@ -235,7 +195,7 @@ probe::Ink inkInBand(const sf::Image& shot, const sf::Image& under, int top, int
                      int threshold = 45) {
   return probe::findInkOver(
       shot, {{424, top}, {432, height}},
-      [&under](unsigned x, unsigned y) { return panelOver(under, x, y); }, threshold);
+      [&under](unsigned x, unsigned y) { return panel(under, x, y).colour; }, threshold);
 }
 
 bool amber(sf::Color c) { return c.r > c.b + 80 && c.g > c.b + 40; }
@@ -243,23 +203,17 @@ bool green(sf::Color c) { return c.g > c.r + 60 && c.g > c.b; }
 
 // The dimming, the prompt panel and its input box over the frame beneath.
 void expectPromptShapes(const sf::Image& prompt, const sf::Image& under) {
-  EXPECT_TRUE(
-      test::colourNear(prompt, 100, 100, test::blend(under.getPixel({100, 100}), kNameDim)));
-  EXPECT_TRUE(test::colourNear(prompt, 425, 265, panelOver(under, 425, 265)));
-  EXPECT_TRUE(test::colourNear(prompt, 855, 455, panelOver(under, 855, 455)));
-  EXPECT_TRUE(
-      test::colourNear(prompt, 418, 300, test::blend(under.getPixel({418, 300}), kNameDim)));
-  EXPECT_TRUE(
-      test::colourNear(prompt, 455, 335, test::blend(panelOver(under, 455, 335), kInputBox)));
-  EXPECT_TRUE(test::colourNear(prompt, 445, 335, panelOver(under, 445, 335)));
-  EXPECT_TRUE(test::colourNear(prompt, 455, 378, panelOver(under, 455, 378)));
+  probe::expectPixels(
+      prompt, {dimmed(under, 100, 100), panel(under, 425, 265), panel(under, 855, 455),
+               dimmed(under, 418, 300), panel(under, 455, 335) + kInputBox, panel(under, 445, 335),
+               panel(under, 455, 378)});
 }
 
 }  // namespace
 
-TEST_F(NameEntry, PromptPanelWithNameCursorAndSending) {
+TEST_F(NameEntry, PromptAndASecondSubmissionWhileTheFirstIsInFlight) {
   server.behave("silent");
-  game.submitter.endpoint = server.endpoint(1000, 5000);  // outlasts a replay
+  game.submitter.endpoint = server.endpoint(1000, 5000);  // outlasts two replays
   win();
   game.particles.clear();  // confetti would fall across the probes
   test::type(game, "Ola");
@@ -270,27 +224,52 @@ TEST_F(NameEntry, PromptPanelWithNameCursorAndSending) {
   // "LEGG INN DITT NAVN" at P + 18 and the name at P + 82, centred; no
   // submission is out, so no "Sender..." at P + 130.
   const probe::Ink heading = inkInBand(prompt, under, 278, 16, 30);
-  ASSERT_TRUE(heading.found);
-  EXPECT_NEAR(heading.centreX(), 640.f, 6.f);
+  EXPECT_TRUE(probe::centredOn(heading, 640.f, 6.f));
   const probe::Ink name = probe::findInkOver(
       prompt, {{452, 340}, {376, 32}},
-      [&](unsigned x, unsigned y) { return test::blend(panelOver(under, x, y), kInputBox); });
-  ASSERT_TRUE(name.found);
-  EXPECT_NEAR(name.centreX(), 640.f, 16.f);  // the cursor cell shifts it
+      [&](unsigned x, unsigned y) { return (panel(under, x, y) + kInputBox).colour; });
+  ASSERT_TRUE(probe::centredOn(name, 640.f, 16.f));  // the cursor cell shifts it
   EXPECT_GT(name.brightest.r, 180);
   EXPECT_FALSE(inkInBand(prompt, under, 388, 18).found);
 
-  // With a score still out, the next win's prompt says "Sender...".
   win();
+  test::type(game, "first");
   submit();
+  EXPECT_TRUE(game.submitter.isBusy());
+  // While waiting, the win menu has the keys.
+  test::press(game, Key::Down);
+  EXPECT_EQ(game.menuSelection, 1);
+  test::press(game, Key::Up);
+
+  // A replay while the first score is out: the prompt says "Sender...", and
+  // a second submission is dropped.
   win();
   game.particles.clear();
   const sf::Image sending = test::capture(game, "name-prompt-sending");
   ASSERT_TRUE(game.submitter.isBusy());
   const probe::Ink sender = inkInBand(sending, under, 388, 18);
-  ASSERT_TRUE(sender.found);
+  ASSERT_TRUE(probe::centredOn(sender, 640.f, 6.f));
   EXPECT_TRUE(amber(sender.brightest));
-  EXPECT_NEAR(sender.centreX(), 640.f, 6.f);
+  test::type(game, "second");
+  submit();
+  EXPECT_FALSE(game.nameEntryActive);
+  // The first one's outcome arrives while a later prompt is open: the prompt
+  // keeps the keys, and the outcome shows once Escape has closed it, also
+  // within the first 0.3 s. Nothing is sent for a skipped prompt.
+  win(false);
+  ASSERT_TRUE(awaitOutcome());
+  EXPECT_TRUE(game.nameEntryActive);
+  test::press(game, Key::Escape);
+  submit();
+  EXPECT_TRUE(game.resultReady);
+  EXPECT_EQ(game.lastResult.error, "HttpSendRequest feilet: 28");
+  // The second never went out, and never calls back.
+  ASSERT_EQ(server.requests().size(), 1u);
+  EXPECT_TRUE(server.requests()[0].body.ends_with("&navn=first"));
+  test::press(game, Key::Space);
+  std::this_thread::sleep_for(300ms);
+  game.handleEvents();
+  EXPECT_FALSE(game.resultReady);
 }
 
 TEST_F(NameEntry, OutcomePanels) {
@@ -298,9 +277,7 @@ TEST_F(NameEntry, OutcomePanels) {
   // hangs up; both on the shorter panel, 160 high from y = 280.
   for (const bool sent : {true, false}) {
     SCOPED_TRACE(sent);
-    if (!sent) {
-      server.behave("hangup");
-    }
+    if (!sent) server.behave("hangup");
     win();
     game.particles.clear();
     submit();
@@ -309,30 +286,50 @@ TEST_F(NameEntry, OutcomePanels) {
     const sf::Image outcome = test::capture(game, sent ? "name-score-sent" : "name-score-not-sent");
     test::press(game, Key::Enter);
     const sf::Image under = test::capture(game);
-    EXPECT_TRUE(test::colourNear(outcome, 425, 284, panelOver(under, 425, 284)));
-    EXPECT_TRUE(test::colourNear(outcome, 855, 436, panelOver(under, 855, 436)));
-    EXPECT_TRUE(
-        test::colourNear(outcome, 425, 446, test::blend(under.getPixel({425, 446}), kNameDim)));
-    EXPECT_TRUE(test::colourNear(outcome, 455, 372, panelOver(under, 455, 372))) << "no input box";
+    // No input box at (455, 372).
+    probe::expectPixels(outcome, {panel(under, 425, 284), panel(under, 855, 436),
+                                  dimmed(under, 425, 446), panel(under, 455, 372)});
     // Line 1 at P + 30: green or amber; line 2 at P + 62: the place in blue,
     // or "(ingen internettforbindelse?)" in faint snow white.
     const probe::Ink title = inkInBand(outcome, under, 310, 26);
-    ASSERT_TRUE(title.found);
+    ASSERT_TRUE(probe::centredOn(title, 640.f, 6.f));
     EXPECT_TRUE(sent ? green(title.brightest) : amber(title.brightest));
-    EXPECT_NEAR(title.centreX(), 640.f, 6.f);
     const probe::Ink second = inkInBand(outcome, under, 342, 18, 30);
-    ASSERT_TRUE(second.found);
+    ASSERT_TRUE(probe::centredOn(second, 640.f, 6.f));
     EXPECT_EQ(second.brightest.b > second.brightest.r + 80, sent);
-    EXPECT_NEAR(second.centreX(), 640.f, 6.f);
     // The faint "ENTER / SPACE for å fortsette" at P + 100.
     EXPECT_TRUE(inkInBand(outcome, under, 380, 16, 20).found);
   }
 }
 
-TEST(NameEntryOverlay, WithoutFontsOnlyTheShapes) {
+TEST(NoFonts, ScreensDrawOnlyTheirShapesAndTheBoardAndTheBandStay) {
   Game game(probe::missingFonts());
   ASSERT_FALSE(game.fontsLoaded);
-  probe::winLevel(game, Key::Num1);
+  const sf::Image title = test::capture(game);
+  unsigned differing = 0;
+  for (unsigned y = 0; y < 720; y += 3) {
+    for (unsigned x = 0; x < 1280; x += 3) {
+      differing += test::colourNear(title, x, y, probe::backdrop(x, y)) ? 0 : 1;
+    }
+  }
+  EXPECT_EQ(differing, 0u);
+
+  // The status bar's band and rule stay; the pause menu draws nothing.
+  const sf::Color body(55, 138, 221);
+  const probe::Pixel band = probe::onBackdrop(7, 3) + sf::Color(4, 8, 22, 210);
+  const probe::Pixel rule =
+      probe::onBackdrop(1000, 55) + sf::Color(4, 8, 22, 210) + sf::Color(55, 138, 221, 28);
+  test::press(game, Key::Num1);
+  const sf::Image playing = test::capture(game);
+  test::press(game, Key::Escape);
+  probe::expectPixels(
+      test::capture(game),
+      {probe::on(playing, 440, 245), probe::on(playing, 475, 345), probe::on(playing, 475, 520),
+       probe::Pixel{384 + 13, 196, body}, band, rule});
+
+  // The win overlay draws nothing; the name prompt only its shapes.
+  test::press(game, Key::Escape);
+  probe::play(game, probe::kLevelOneSolution, 100);
   ASSERT_TRUE(game.nameEntryActive);
   test::advance(game, 0.05f, 7);
   game.particles.clear();
@@ -341,8 +338,10 @@ TEST(NameEntryOverlay, WithoutFontsOnlyTheShapes) {
   test::press(game, Key::Escape);
   const sf::Image under = test::capture(game);
   expectPromptShapes(prompt, under);
-  // No text anywhere on the panel: the heading and the name rows are plain.
-  EXPECT_FALSE(inkInBand(prompt, under, 270, 50, 20).found);
-  const sf::Color box = test::blend(panelOver(under, 455, 335), kInputBox);
+  EXPECT_FALSE(inkInBand(prompt, under, 270, 50, 20).found);  // no heading, no name
+  const sf::Color box = (panel(under, 455, 335) + kInputBox).colour;
   EXPECT_FALSE(probe::findInk(prompt, {{452, 340}, {376, 32}}, box, 20).found);
+  const sf::Image board = probe::boardBeneath(game);
+  probe::expectPixels(under, {probe::on(board, 400, 250), probe::on(board, 455, 300),
+                              probe::on(board, 421, 362), probe::Pixel{896 + 13, 580, body}, band});
 }

@@ -108,33 +108,25 @@ std::string submitWithoutRoomForAThread() {
   // With the address space capped near its current size there is no room
   // for a new thread's stack.
   rlimit previous{};
-  if (getrlimit(RLIMIT_AS, &previous) != 0) {
-    return "getrlimit failed";
-  }
+  if (getrlimit(RLIMIT_AS, &previous) != 0) return "getrlimit failed";
   std::size_t used = 0;
   {
     std::ifstream status("/proc/self/status");
     for (std::string line; std::getline(status, line);) {
-      if (line.starts_with("VmSize:")) {
-        used = std::stoul(line.substr(7)) * 1024;
-      }
+      if (line.starts_with("VmSize:")) used = std::stoul(line.substr(7)) * 1024;
     }
   }
   int calls = 0;
   ScoreResult received;
   rlimit tight = previous;
   tight.rlim_cur = used + 1024 * 1024;
-  if (setrlimit(RLIMIT_AS, &tight) != 0) {
-    return "setrlimit failed";
-  }
+  if (setrlimit(RLIMIT_AS, &tight) != 0) return "setrlimit failed";
   submitter.submit("snokrystal", 1, "x", [&](ScoreResult result) {
     ++calls;
     received = std::move(result);
   });
   setrlimit(RLIMIT_AS, &previous);
-  if (submitter.isBusy()) {
-    return "busy stuck at true";
-  }
+  if (submitter.isBusy()) return "busy stuck at true";
   if (calls != 1 || received.ok || received.error != kNoWorkerThread) {
     return "callback calls " + std::to_string(calls) + ", error '" + received.error + "'";
   }

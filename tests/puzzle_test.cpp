@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <deque>
 #include <string>
 #include <vector>
 
@@ -19,76 +18,40 @@ constexpr MazeStep kDown{1, 0};
 constexpr MazeStep kLeft{0, -1};
 constexpr MazeStep kRight{0, 1};
 
-// Cells reachable from (0, 0) stepping one cell at a time through open walls.
-int reachableCells(const Board& board, int rows, int columns) {
-  std::vector<bool> seen(static_cast<std::size_t>(rows * columns));
-  std::deque<std::pair<int, int>> queue{{0, 0}};
-  seen[0] = true;
-  int count = 0;
-  const auto open = [&](int r, int c) {
-    return board[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)];
-  };
-  const auto visit = [&](int r, int c) {
-    const auto index = static_cast<std::size_t>(r * columns + c);
-    if (!seen[index]) {
-      seen[index] = true;
-      queue.emplace_back(r, c);
-    }
-  };
-  while (!queue.empty()) {
-    const auto [r, c] = queue.front();
-    queue.pop_front();
-    ++count;
-    if (c + 1 < columns && !open(r, c).eastWall) visit(r, c + 1);
-    if (r + 1 < rows && !open(r, c).southWall) visit(r + 1, c);
-    if (c > 0 && !open(r, c - 1).eastWall) visit(r, c - 1);
-    if (r > 0 && !open(r - 1, c).southWall) visit(r - 1, c);
-  }
-  return count;
-}
-
-// A perfect maze: every cell reachable through exactly cells - 1 openings
-// (a spanning tree), and the flags of the last column and row left set.
+// A perfect maze: every cell reachable from (0, 0) through exactly cells - 1
+// openings (a spanning tree), and the flags of the last column and row set.
 void expectPerfectMaze(int columns, int rows, std::uint32_t seed) {
   const Board board = generateMaze(columns, rows, seed);
   ASSERT_EQ(board.size(), static_cast<std::size_t>(rows)) << "seed " << seed;
   int openings = 0;
-  for (std::size_t r = 0; r < board.size(); ++r) {
-    ASSERT_EQ(board[r].size(), static_cast<std::size_t>(columns)) << "seed " << seed;
-    for (const Cell& cell : board[r]) {
-      openings += (cell.eastWall ? 0 : 1) + (cell.southWall ? 0 : 1);
-    }
-    EXPECT_TRUE(board[r].back().eastWall) << "seed " << seed;
+  for (const auto& row : board) {
+    ASSERT_EQ(row.size(), static_cast<std::size_t>(columns)) << "seed " << seed;
+    for (const Cell& cell : row) openings += (cell.eastWall ? 0 : 1) + (cell.southWall ? 0 : 1);
+    EXPECT_TRUE(row.back().eastWall) << "seed " << seed;
   }
   EXPECT_EQ(test::southWalls(board).back(), std::string(static_cast<std::size_t>(columns), '1'));
   EXPECT_EQ(openings, rows * columns - 1) << "seed " << seed;
-  EXPECT_EQ(reachableCells(board, rows, columns), rows * columns) << "seed " << seed;
-}
-
-// The generator's step run backwards: the state that comes before `state`.
-std::uint32_t previousState(std::uint32_t state) {
-  std::uint32_t inverse = 1664525u;  // odd, so invertible modulo 2^32 (Newton)
-  for (int i = 0; i < 5; ++i) {
-    inverse *= 2u - 1664525u * inverse;
+  // Step by step through the openings from (0, 0).
+  std::vector<bool> seen(static_cast<std::size_t>(rows * columns));
+  std::vector<std::pair<int, int>> todo{{0, 0}};
+  int reached = 0;
+  const auto at = [&](int r, int c) { return board[std::size_t(r)][std::size_t(c)]; };
+  while (!todo.empty()) {
+    const auto [r, c] = todo.back();
+    todo.pop_back();
+    if (seen[std::size_t(r * columns + c)]) continue;
+    seen[std::size_t(r * columns + c)] = true;
+    ++reached;
+    if (c + 1 < columns && !at(r, c).eastWall) todo.emplace_back(r, c + 1);
+    if (r + 1 < rows && !at(r, c).southWall) todo.emplace_back(r + 1, c);
+    if (c > 0 && !at(r, c - 1).eastWall) todo.emplace_back(r, c - 1);
+    if (r > 0 && !at(r - 1, c).southWall) todo.emplace_back(r - 1, c);
   }
-  return (state - 1013904223u) * inverse;
+  EXPECT_EQ(reached, rows * columns) << "seed " << seed;
 }
 
 bool sameBoard(const Board& a, const Board& b) {
   return test::eastWalls(a) == test::eastWalls(b) && test::southWalls(a) == test::southWalls(b);
-}
-
-// A board of the given size with every inner wall open.
-Board openBoard(int rows, int columns) {
-  Board board(static_cast<std::size_t>(rows),
-              std::vector<Cell>(static_cast<std::size_t>(columns), Cell{false, false}));
-  for (auto& row : board) {
-    row.back().eastWall = true;
-  }
-  for (Cell& cell : board.back()) {
-    cell.southWall = true;
-  }
-  return board;
 }
 
 }  // namespace
@@ -116,39 +79,18 @@ TEST(LevelTable, RowsAsListed) {
   }
 }
 
-TEST(MazeGenerator, FirstDrawsOfLevelOne) {
-  MazeRandom random{57047u};
-  const std::uint32_t u1 = random.next();
-  const std::uint32_t u2 = random.next();
-  const std::uint32_t u3 = random.next();
-  EXPECT_EQ(u1, 1480781386u);
-  EXPECT_EQ(u2, 2818607393u);
-  EXPECT_EQ(u3, 1599213580u);
-  EXPECT_EQ(shuffleIndex(u1, 4), 1);
-  EXPECT_EQ(shuffleIndex(u2, 3), 1);
-  EXPECT_EQ(shuffleIndex(u3, 2), 0);
-  EXPECT_EQ(shuffledSteps(u1, u2, u3), (std::array<MazeStep, 4>{kLeft, kUp, kRight, kDown}));
-}
-
 TEST(MazeGenerator, ShuffleIndexInSinglePrecision) {
   struct Case {
     std::uint32_t draw;
     int multiplier, index;
   };
-  const Case cases[] = {{0u, 4, 0},
-                        {0x40000000u, 4, 1},
-                        // Exact arithmetic would give 2 and 0; the float roundings give 3 and 1.
-                        {3221225471u, 4, 3},
-                        {1431655765u, 3, 1},
-                        // Just below the states that round up to 2^32, and from 4294967168 on,
-                        // where the index stays on the last valid position.
-                        {4294967167u, 4, 3},
-                        {4294967167u, 3, 2},
-                        {4294967167u, 2, 1},
-                        {4294967168u, 4, 3},
-                        {4294967200u, 3, 2},
-                        {4294967295u, 2, 1},
-                        {4294967295u, 4, 3}};
+  // For 3221225471 and 1431655765 exact arithmetic would give 2 and 0; the
+  // float roundings give 3 and 1. Then just below the states that round up to
+  // 2^32, and from 4294967168 on, where the index stays on the last position.
+  const Case cases[] = {{0u, 4, 0},          {0x40000000u, 4, 1}, {3221225471u, 4, 3},
+                        {1431655765u, 3, 1}, {4294967167u, 4, 3}, {4294967167u, 3, 2},
+                        {4294967167u, 2, 1}, {4294967168u, 4, 3}, {4294967200u, 3, 2},
+                        {4294967295u, 2, 1}, {4294967295u, 4, 3}};
   for (const Case& c : cases) {
     EXPECT_EQ(shuffleIndex(c.draw, c.multiplier), c.index) << c.draw << " x " << c.multiplier;
   }
@@ -186,13 +128,9 @@ TEST(MazeGenerator, PerfectMazesOverManySeeds) {
   for (std::uint32_t high = 4294967168u; high != 0; ++high) {
     for (const int back : {1, 2, 3, 10, 200}) {
       std::uint32_t seed = high;
-      for (int i = 0; i < back; ++i) {
-        seed = previousState(seed);
-      }
+      for (int i = 0; i < back; ++i) seed = test::stepBack(seed, 1664525u, 1013904223u);
       MazeRandom check{seed};
-      for (int i = 1; i < back; ++i) {
-        check.next();
-      }
+      for (int i = 1; i < back; ++i) check.next();
       ASSERT_EQ(check.next(), high);
       expectPerfectMaze(17, 15, seed);
       expectPerfectMaze(9, 7, seed);
@@ -201,7 +139,7 @@ TEST(MazeGenerator, PerfectMazesOverManySeeds) {
 }
 
 TEST(Slide, StopsAtEdgesAndWallsAndOnlyThere) {
-  Board board = openBoard(5, 6);
+  Board board = test::openBoard(5, 6);
   board[2][3].eastWall = true;   // between (2, 3) and (2, 4)
   board[1][2].southWall = true;  // between (1, 2) and (2, 2)
   board[3][1].southWall = true;  // side walls along row 3 do not stop a slide
@@ -243,10 +181,10 @@ TEST(Solver, ShortestSolutions) {
     const Board board = generateMaze(level.columns, level.rows, levelSeed(index, 0));
     EXPECT_EQ(shortestSolution(board, level.rows, level.columns), fixed[index]) << level.label;
   }
-  EXPECT_EQ(shortestSolution(openBoard(4, 4), 4, 4), 2);
-  EXPECT_EQ(shortestSolution(openBoard(1, 1), 1, 1), 0);
-  EXPECT_EQ(shortestSolution(openBoard(1, 5), 1, 5), 1);
-  Board board = openBoard(3, 3);
+  EXPECT_EQ(shortestSolution(test::openBoard(4, 4), 4, 4), 2);
+  EXPECT_EQ(shortestSolution(test::openBoard(1, 1), 1, 1), 0);
+  EXPECT_EQ(shortestSolution(test::openBoard(1, 5), 1, 5), 1);
+  Board board = test::openBoard(3, 3);
   board[1][2].southWall = true;  // above the goal: the way along the bottom row is left
   EXPECT_EQ(shortestSolution(board, 3, 3), 2);
   board[2][1].eastWall = true;  // and left of it: no slide can come to rest there

@@ -1,8 +1,8 @@
-// The frame draws many shapes in batches and keeps its laid-out texts from
-// one frame to the next; its pixels must be exactly those of drawing every
-// shape on its own, in the layer order of the frame. The reference below
-// draws the board, effects and confetti shape by shape over the backdrop
-// sprite, and calls the game's own status bar, screens and overlays outside a
+// The frame draws in batches and keeps its texts laid out between frames; its
+// pixels must be exactly those of drawing every shape on its own, in the
+// frame's layer order. The reference draws the board, effects and confetti
+// shape by shape over the backdrop sprite (this is the pixel check of those
+// layers), and calls the game's status bar, screens and overlays outside a
 // frame, where every text is laid out afresh.
 
 #include <algorithm>
@@ -130,12 +130,8 @@ void drawBoard(Game& game) {
     for (int c = 0; c < game.columns; ++c) {
       const sf::Vector2f p = corner(game, r, c);
       const Cell& cell = game.board[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)];
-      if (cell.eastWall && c < game.columns - 1) {
-        line(w, {p.x + t, p.y}, {p.x + t, p.y + t});
-      }
-      if (cell.southWall && r < game.rows - 1) {
-        line(w, {p.x, p.y + t}, {p.x + t, p.y + t});
-      }
+      if (cell.eastWall && c < game.columns - 1) line(w, {p.x + t, p.y}, {p.x + t, p.y + t});
+      if (cell.southWall && r < game.rows - 1) line(w, {p.x, p.y + t}, {p.x + t, p.y + t});
     }
   }
 
@@ -169,10 +165,10 @@ void drawConfetti(Game& game) {
   }
 }
 
-sf::Image windowImage(Game& game) {
-  sf::Texture texture(game.window.getSize());
-  texture.update(game.window);
-  return texture.copyToImage();
+// The name cursor blinks with the wall clock: every frame is drawn a tenth of
+// a second into the same half second, however slow the build.
+void intoTheBlink(Game& game) {
+  game.startedAt = std::chrono::steady_clock::now() - std::chrono::milliseconds(100);
 }
 
 sf::Image referenceFrame(Game& game, const sf::Texture& backdrop) {
@@ -183,9 +179,7 @@ sf::Image referenceFrame(Game& game, const sf::Texture& backdrop) {
   } else {
     game.hud->draw(game.window);
     drawBoard(game);
-    if (game.state == GameState::Paused) {
-      game.drawPauseOverlay();
-    }
+    if (game.state == GameState::Paused) game.drawPauseOverlay();
     if (game.state == GameState::Won) {
       game.drawWinOverlay();
       game.drawWinMenu();
@@ -196,7 +190,7 @@ sf::Image referenceFrame(Game& game, const sf::Texture& backdrop) {
     }
   }
   drawConfetti(game);
-  return windowImage(game);
+  return test::grab(game.window);
 }
 
 // Counts the pixels where two frames differ; the first of them is reported.
@@ -207,15 +201,11 @@ sf::Image referenceFrame(Game& game, const sf::Texture& backdrop) {
   for (unsigned y = 0; y < actual.getSize().y; ++y) {
     for (unsigned x = 0; x < actual.getSize().x; ++x) {
       if (actual.getPixel({x, y}) != expected.getPixel({x, y})) {
-        if (differing++ == 0) {
-          first = {x, y};
-        }
+        if (differing++ == 0) first = {x, y};
       }
     }
   }
-  if (differing == 0) {
-    return ::testing::AssertionSuccess();
-  }
+  if (differing == 0) return ::testing::AssertionSuccess();
   test::saveForInspection(actual, name + "-batched");
   test::saveForInspection(expected, name + "-shape-by-shape");
   const sf::Color a = actual.getPixel(first);
@@ -235,23 +225,16 @@ sf::Image referenceFrame(Game& game, const sf::Texture& backdrop) {
   if (!bench::drawBackdropPicture(backdrop)) {
     return ::testing::AssertionFailure() << "no texture for the backdrop picture";
   }
-  // The name cursor blinks with the wall clock: every frame is drawn a tenth
-  // of a second into the same half second, however slow the build.
-  const auto intoTheBlink = [&game] {
-    game.startedAt = std::chrono::steady_clock::now() - std::chrono::milliseconds(100);
-  };
   bench::restore(game, scene);
-  intoTheBlink();
+  intoTheBlink(game);
   const sf::Image expected = referenceFrame(game, backdrop.getTexture());
   bench::restore(game, scene);
   game.winPicture.shows.reset();
   game.texts.entries.clear();
   for (const char* frame : {"-first-frame", "-next-frame"}) {
-    intoTheBlink();
+    intoTheBlink(game);
     game.drawFrame();
-    if (auto same = samePixels(test::capture(game), expected, name + frame); !same) {
-      return same;
-    }
+    if (auto same = samePixels(test::capture(game), expected, name + frame); !same) return same;
   }
   return ::testing::AssertionSuccess();
 }
@@ -279,6 +262,10 @@ TEST(Batching, EveryScreenIsPixelForPixelTheShapeByShapeFrame) {
   test::press(game, Key::Escape);
   ASSERT_EQ(game.state, GameState::Paused);
   EXPECT_TRUE(sameAsShapeByShape(game, bench::capture(game), "paused"));
+  // A lone trail entry is drawn as the oldest of many (no division by n - 1).
+  bench::restore(game, scenes.levelOne);
+  game.trail = {GridCell{3, 4}};
+  EXPECT_TRUE(sameAsShapeByShape(game, bench::capture(game), "lone-trail-entry"));
 }
 
 TEST(Batching, BusyBoardsOfEveryTileSizeArePixelForPixelTheShapeByShapeFrame) {
@@ -291,24 +278,17 @@ TEST(Batching, BusyBoardsOfEveryTileSizeArePixelForPixelTheShapeByShapeFrame) {
   }
 }
 
-}  // namespace
-
-namespace {
-
 // Draws a frame, then the same frame with nothing kept from earlier ones;
 // both must agree. Tells whether the first frame made a new win picture.
 ::testing::AssertionResult sameAsDrawnAfresh(Game& game, const std::string& name, bool& remade) {
-  const auto intoTheBlink = [&game] {
-    game.startedAt = std::chrono::steady_clock::now() - std::chrono::milliseconds(100);
-  };
   const std::uint64_t madeBefore = game.winPicture.made;
-  intoTheBlink();
+  intoTheBlink(game);
   game.drawFrame();
   remade = game.winPicture.made != madeBefore;
   const sf::Image actual = test::capture(game);
   game.winPicture.shows.reset();
   game.texts.entries.clear();
-  intoTheBlink();
+  intoTheBlink(game);
   game.drawFrame();
   return samePixels(actual, test::capture(game), name);
 }

@@ -1,14 +1,12 @@
-// Autoplay soak: the real game played through its own event handler, win
-// after win with the fewest slides, each win's time sent under a typed name
-// to a local HTTPS leaderboard that answers at random with a place, a
-// refusal, garbage, a huge body, a closed connection or silence past the time
-// bound. After every event and frame the game's invariants must hold; every
-// accepted submission's outcome must come back, as the answer says; the busy
-// flag must never outlast the time bound; frames must keep coming while a
-// submission hangs; and under AddressSanitizer nothing may leak.
-//
-// SNOKRYSTAL_SOAK_WINS sets the number of wins (300 by default, 150 under
-// the sanitizers).
+// Autoplay soak: the game played through its own event handler, win after win,
+// each win's time sent under a typed name to a local HTTPS leaderboard that
+// answers at random with a place, a refusal, garbage, a huge body, a closed
+// connection or silence past the time bound. The game's invariants hold after
+// every event and frame; every accepted submission's outcome comes back as
+// the answer says; the busy flag never outlasts the time bound; frames keep
+// coming while a submission hangs; under AddressSanitizer nothing leaks.
+// SNOKRYSTAL_SOAK_WINS sets the number of wins (300; 150 under the sanitizers,
+// whose frames are several times slower, to stay within two minutes a test).
 
 #include <gtest/gtest.h>
 
@@ -31,13 +29,19 @@
 #include "support/RenderProbe.h"
 #include "support/TestSupport.h"
 
-#if defined(__has_feature)
+#if defined(__SANITIZE_ADDRESS__)
+#define SNOKRYSTAL_SOAK_LSAN 1
+#elif defined(__has_feature)
 #if __has_feature(address_sanitizer)
 #define SNOKRYSTAL_SOAK_LSAN 1
 #endif
 #endif
-#if defined(__SANITIZE_ADDRESS__)
-#define SNOKRYSTAL_SOAK_LSAN 1
+#if defined(SNOKRYSTAL_SOAK_LSAN) || defined(__SANITIZE_THREAD__)
+#define SNOKRYSTAL_SOAK_SLOW 1
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+#define SNOKRYSTAL_SOAK_SLOW 1
+#endif
 #endif
 #ifdef SNOKRYSTAL_SOAK_LSAN
 #include <sanitizer/lsan_interface.h>
@@ -50,13 +54,12 @@ using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
 constexpr float kDt = 0.05f;
-// The test leaderboard's short time bounds.
-// The connection gets a little room: a TLS handshake with the Python server
+// The test leaderboard's time bounds: a TLS handshake with the Python server
 // can take a second on a loaded machine under ThreadSanitizer.
 constexpr long kConnectBoundMs = 2000;
 constexpr long kTotalBoundMs = 2000;
-// What a submission may take beyond the bound: starting its thread, closing
-// the connection, and the frame in which the main thread looks.
+// Beyond the bound: starting the thread, closing the connection, and the
+// frame in which the main thread looks.
 constexpr auto kBusySlack = 2000ms;
 constexpr auto kBusyLimit = std::chrono::milliseconds(kTotalBoundMs) + kBusySlack;
 
@@ -64,21 +67,11 @@ enum class Answer { Placed, Refusal, Garbage, HugeBody, Closed, Silence };
 constexpr std::array<const char*, 6> kAnswerNames{"placed",    "refusal",           "garbage",
                                                   "huge_body", "closed_connection", "silence"};
 
-// 300 wins; 150 in the sanitizer builds, whose frames are several times
-// slower, so that the soak stays within the suite's two minutes per test.
 int winsWanted() {
   const char* value = std::getenv("SNOKRYSTAL_SOAK_WINS");
-  if (value != nullptr && std::atoi(value) > 0) {
-    return std::atoi(value);
-  }
-#if defined(SNOKRYSTAL_SOAK_LSAN) || defined(__SANITIZE_THREAD__)
+  if (value != nullptr && std::atoi(value) > 0) return std::atoi(value);
+#ifdef SNOKRYSTAL_SOAK_SLOW
   return 150;
-#elif defined(__has_feature)
-#if __has_feature(thread_sanitizer)
-  return 150;
-#else
-  return 300;
-#endif
 #else
   return 300;
 #endif
@@ -104,8 +97,7 @@ class Soak : public ::testing::Test {
     game.submitter.endpoint = server.endpoint(kConnectBoundMs, kTotalBoundMs);
   }
 
-  // --- the invariants, after every event and frame -------------------------
-
+  // The invariants, after every event and frame.
   void verify(const char* where) {
     const std::string broken = invariants::check(game);
     ASSERT_TRUE(broken.empty()) << where << ": " << broken;
@@ -124,8 +116,8 @@ class Soak : public ::testing::Test {
 
   void press(Key key) { send({test::keyPress(key)}); }
 
-  // One pass of the main loop: the window's queue and any score result,
-  // the update, and (while waiting on the network) the drawn frame.
+  // One pass of the main loop: the window's queue and any score result, the
+  // update, and (while waiting on the network) the drawn frame.
   void frame(bool render) {
     const bool busyBefore = game.submitter.isBusy();
     const bool readyBefore = game.resultReady;
@@ -138,17 +130,13 @@ class Soak : public ::testing::Test {
     }
     game.update(kDt);
     verify("after a frame");
-    if (render) {
-      game.render();
-    }
+    if (render) game.render();
     watchBusy(busyBefore);
     dismissOutcome();
   }
 
   void watchBusy(bool busyBefore) {
-    if (!inFlight || inFlight->busyCleared) {
-      return;
-    }
+    if (!inFlight || inFlight->busyCleared) return;
     const auto busyFor = Clock::now() - inFlight->sentAt;
     if (game.submitter.isBusy()) {
       if (busyBefore) {
@@ -200,28 +188,17 @@ class Soak : public ::testing::Test {
     }
   }
 
-  // --- playing ---------------------------------------------------------------
-
   int pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(random); }
 
-  Key variant(Key arrow) {
-    if (pick(3) != 0) {
-      return arrow;
-    }
-    switch (arrow) {
-      case Key::Up:
-        return Key::W;
-      case Key::Down:
-        return Key::S;
-      case Key::Left:
-        return Key::A;
-      default:
-        return Key::D;
-    }
+  Key variant(Key arrow) {  // now and then the letter key instead of the arrow
+    if (pick(3) != 0) return arrow;
+    return arrow == Key::Up     ? Key::W
+           : arrow == Key::Down ? Key::S
+           : arrow == Key::Left ? Key::A
+                                : Key::D;
   }
 
-  // From the title or the win menu into a level, by one of the ways a player
-  // would take.
+  // From the title or the win menu into a level, by one of a player's ways.
   void startALevel() {
     if (game.state == GameState::Won) {
       ASSERT_FALSE(game.nameEntryActive);
@@ -233,9 +210,7 @@ class Soak : public ::testing::Test {
         press(Key::Enter);  // "NESTE NIVÅ", the first item
       } else if (choice == 2) {
         press(Key::Down);  // "SPILL NIVÅ n IGJEN" (the first item after the last level)
-        if (!hasNext) {
-          press(Key::Up);
-        }
+        if (!hasNext) press(Key::Up);
         press(Key::Space);
       } else {
         // "VELG NIVÅ", two items from the bottom, reached from below.
@@ -250,9 +225,7 @@ class Soak : public ::testing::Test {
       if (pick(2) == 0) {
         press(static_cast<Key>(static_cast<int>(Key::Num1) + level));
       } else {
-        while (game.menuSelection != level) {
-          press(pick(2) == 0 ? Key::Down : Key::Up);
-        }
+        while (game.menuSelection != level) press(pick(2) == 0 ? Key::Down : Key::Up);
         press(Key::Enter);
       }
     }
@@ -290,8 +263,6 @@ class Soak : public ::testing::Test {
     ++wins;
   }
 
-  // --- the name and its submission ------------------------------------------
-
   // Types a random name; returns the name the game must send.
   std::string typeAName() {
     static const std::string kAlphabet =
@@ -311,9 +282,7 @@ class Soak : public ::testing::Test {
       }
       send({test::textEntered(code)});
       if (code == 8) {
-        if (!kept.empty()) {
-          kept.pop_back();
-        }
+        if (!kept.empty()) kept.pop_back();
       } else if (code >= 32 && code <= 126 && kept.size() < kLongestName) {
         kept.push_back(static_cast<char>(code));
       }
@@ -369,9 +338,7 @@ class Soak : public ::testing::Test {
         // when they come early.
         std::string body = pick(2) == 0 ? placedBody(s) : std::string();
         body += std::string(static_cast<std::size_t>(80'000 + pick(1'000'000)), ' ');
-        if (pick(2) == 0) {
-          body += R"({"ok":true,"plass":1,"totalt":1})";
-        }
+        if (pick(2) == 0) body += R"({"ok":true,"plass":1,"totalt":1})";
         server.answer(200, body);
         s.expected = parseScoreAnswer(std::string_view(body).substr(0, kMaxAnswerBytes));
         break;
@@ -413,7 +380,7 @@ class Soak : public ::testing::Test {
     ASSERT_FALSE(HasFatalFailure());
 
     // A silent exchange still has a second to run: one submission made
-    // meanwhile must be refused. Any other exchange is waited for first.
+    // meanwhile is refused. Any other exchange is waited for first.
     const bool refusalExpected = inFlight && inFlight->answer == Answer::Silence &&
                                  !inFlight->busyCleared && !inFlight->refusalTried &&
                                  Clock::now() - inFlight->sentAt < 400ms;
@@ -442,11 +409,8 @@ class Soak : public ::testing::Test {
     }
     dismissOutcome();  // an earlier outcome that arrived during the prompt
 
-    // Mostly the outcome is waited for; sometimes the next level is played
-    // while the exchange runs.
-    if (inFlight && inFlight->answer != Answer::Silence && pick(2) == 0) {
-      awaitOutcome();
-    }
+    // Sometimes the next level is played while the exchange runs.
+    if (inFlight && inFlight->answer != Answer::Silence && pick(2) == 0) awaitOutcome();
   }
 
   test::ScoreServer server;

@@ -24,16 +24,13 @@ std::chrono::milliseconds timeOfFrames(Game& game, int frames) {
 
 }  // namespace
 
-TEST(Window, OpensAt1280x720OnTheTitleScreen) {
+TEST(Window, OpensAt1280x720OnTheTitleScreenOverTheBackdrop) {
   Game game;
   EXPECT_TRUE(game.window.isOpen());
   EXPECT_EQ(game.window.getSize(), sf::Vector2u(1280, 720));
   EXPECT_EQ(game.state, GameState::Menu);
   EXPECT_FALSE(game.fullscreen);
-}
-
-TEST(Backdrop, IsTheClearColourWithAFaintGridEverySixtyPixels) {
-  Game game;
+  // The backdrop: the clear colour with a faint grid every sixty pixels.
   ASSERT_TRUE(game.backgroundReady);
   const sf::Image image = game.background.getTexture().copyToImage();
   ASSERT_EQ(image.getSize(), sf::Vector2u(1280, 720));
@@ -91,12 +88,13 @@ TEST(Fonts, ChainsFromTheAssetsToTheSystemFallbacks) {
 }
 
 TEST(FrameTime, IsClampedToOneTwentiethOfASecond) {
-  for (const auto& [measured, seconds] : {std::pair{sf::microseconds(0), 0.f},
-                                          {sf::microseconds(16'667), 0.016667f},
-                                          {sf::microseconds(49'999), 0.049999f},
-                                          {sf::microseconds(50'000), 0.05f},
-                                          {sf::milliseconds(200), 0.05f},
-                                          {sf::seconds(3600), 0.05f}}) {
+  const std::pair<sf::Time, float> cases[] = {{sf::microseconds(0), 0.f},
+                                              {sf::microseconds(16'667), 0.016667f},
+                                              {sf::microseconds(49'999), 0.049999f},
+                                              {sf::microseconds(50'000), 0.05f},
+                                              {sf::milliseconds(200), 0.05f},
+                                              {sf::seconds(3600), 0.05f}};
+  for (const auto& [measured, seconds] : cases) {
     EXPECT_FLOAT_EQ(clampFrameTime(measured), seconds) << measured.asMicroseconds();
   }
 }

@@ -117,9 +117,7 @@ std::vector<RecordedRequest> ScoreServer::requests() const {
     char stem[16];
     std::snprintf(stem, sizeof(stem), "%03d", number);
     const std::filesystem::path head = directory / "requests" / (std::string(stem) + ".head");
-    if (!std::filesystem::exists(head)) {
-      return found;
-    }
+    if (!std::filesystem::exists(head)) return found;
     found.push_back(
         {readFile(head), readFile(directory / "requests" / (std::string(stem) + ".body"))});
   }

@@ -25,9 +25,7 @@ inline bool insideBoard(const Game& game, std::int32_t row, std::int32_t column)
 // Rules that hold in every state.
 inline std::string check(const Game& game) {
   const auto rawState = static_cast<std::int32_t>(game.state);
-  if (rawState < 0 || rawState > 3) {
-    return describe("state is none of the four", rawState);
-  }
+  if (rawState < 0 || rawState > 3) return describe("state is none of the four", rawState);
 
   const auto items = static_cast<std::int32_t>(game.menuItems.size());
   switch (game.state) {
@@ -56,9 +54,7 @@ inline std::string check(const Game& game) {
   }
   for (const char c : game.playerName) {
     const auto code = static_cast<unsigned char>(c);
-    if (code < 32 || code > 126) {
-      return describe("name byte outside 32 ... 126", code);
-    }
+    if (code < 32 || code > 126) return describe("name byte outside 32 ... 126", code);
   }
 
   if (game.trail.size() > kTrailLength) {
@@ -95,9 +91,7 @@ inline std::string check(const Game& game) {
       return describe("trail cell outside the board", cell.row * 1000LL + cell.column);
     }
   }
-  if (game.moves < 0) {
-    return describe("negative move count", game.moves);
-  }
+  if (game.moves < 0) return describe("negative move count", game.moves);
   if (!std::isfinite(game.elapsedTime) || game.elapsedTime < 0.f) {
     return describe("play time negative or not finite", static_cast<long long>(game.elapsedTime));
   }
@@ -115,9 +109,7 @@ inline std::string check(const Game& game) {
 inline std::string checkMoves(const Game& game, std::int32_t& lastMoves) {
   const std::int32_t before = lastMoves;
   lastMoves = game.moves;
-  if (game.moves >= before) {
-    return {};
-  }
+  if (game.moves >= before) return {};
   const bool freshStart = game.state == GameState::Playing && game.moves == 0 &&
                           game.elapsedTime == 0.f && game.playerRow == 0 && game.playerCol == 0 &&
                           game.trail.empty() && !game.sliding;

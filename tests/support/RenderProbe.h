@@ -1,7 +1,7 @@
 #pragma once
 
-// Helpers for the screenshot tests: what lies beneath a probed pixel, where
-// text ink sits, and how to play a level to its end through the keyboard.
+// Helpers for the screenshot tests: the backdrop, probed pixels, where text
+// ink sits, and how to play a level to its end through the keyboard.
 
 #include <cmath>
 #include <cstdlib>
@@ -23,58 +23,30 @@ namespace probe {
 // every 60 pixels, inside the top-left 1280x720 only.
 inline sf::Color backdrop(unsigned x, unsigned y) {
   sf::Color colour = test::kClearColour;
-  if (x >= 1280 || y >= 720) {
-    return colour;
-  }
+  if (x >= 1280 || y >= 720) return colour;
   const sf::Color grid(29, 158, 117, 10);
-  if (y % 60 == 0) {
-    colour = test::blend(colour, grid);
-  }
-  if (x % 60 == 0) {
-    colour = test::blend(colour, grid);
-  }
+  if (y % 60 == 0) colour = test::blend(colour, grid);
+  if (x % 60 == 0) colour = test::blend(colour, grid);
   return colour;
 }
 
-// The board's lower layers at a pixel well inside a cell (not on a cell edge,
-// a wall, the goal's circles, a trail dot, the figure or an effect): the
-// backdrop, the checker tint, the start and goal squares and the trail
-// squares, as the board draws them.
-inline sf::Color boardUnderlay(const Game& game, unsigned x, unsigned y) {
-  const float t = game.tileSize;
-  const float px = static_cast<float>(x) + 0.5f - game.boardOffset.x;
-  const float py = static_cast<float>(y) + 0.5f - game.boardOffset.y;
-  const int c = static_cast<int>(std::floor(px / t));
-  const int r = static_cast<int>(std::floor(py / t));
-  sf::Color colour = backdrop(x, y);
-  if (c < 0 || r < 0 || c >= game.columns || r >= game.rows) {
-    return colour;
+// A pixel and the colour it must have (within test::colourNear's tolerance);
+// `+` draws a translucent layer over that colour.
+struct Pixel {
+  unsigned x, y;
+  sf::Color colour;
+};
+inline Pixel operator+(Pixel p, sf::Color layer) {
+  return {p.x, p.y, test::blend(p.colour, layer)};
+}
+inline Pixel onBackdrop(unsigned x, unsigned y) { return {x, y, backdrop(x, y)}; }
+inline Pixel on(const sf::Image& image, unsigned x, unsigned y) {
+  return {x, y, image.getPixel({x, y})};
+}
+inline void expectPixels(const sf::Image& image, std::initializer_list<Pixel> pixels) {
+  for (const Pixel& p : pixels) {
+    EXPECT_TRUE(test::colourNear(image, p.x, p.y, p.colour)) << "at " << p.x << ", " << p.y;
   }
-  colour = test::blend(colour, sf::Color(55, 138, 221, (r + c) % 2 == 0 ? 11 : 6));
-  if (r == 0 && c == 0) {
-    colour = test::blend(colour, sf::Color(29, 158, 117, 30));
-  }
-  if (r == game.rows - 1 && c == game.columns - 1) {
-    colour = test::blend(colour, sf::Color(29, 158, 117, 45));
-  }
-  const float inX = px - static_cast<float>(c) * t;
-  const float inY = py - static_cast<float>(r) * t;
-  const bool inner = inX > t * 0.25f && inX < t * 0.75f && inY > t * 0.25f && inY < t * 0.75f;
-  const std::size_t n = game.trail.size();
-  for (std::size_t i = 0; i < n; ++i) {
-    if (game.trail[i].row != r || game.trail[i].column != c) {
-      continue;
-    }
-    const float f = static_cast<float>(i) / static_cast<float>(n > 1 ? n - 1 : 1);
-    const float a = f * 0.55f + 0.08f;
-    colour =
-        test::blend(colour, sf::Color(55, 138, 221, static_cast<std::uint8_t>(a * 0.5f * 255.f)));
-    if (inner) {
-      colour = test::blend(colour,
-                           sf::Color(168, 216, 248, static_cast<std::uint8_t>(a * 0.2f * 255.f)));
-    }
-  }
-  return colour;
 }
 
 // Where text (or any mark) lies in a region: the box of the pixels that differ
@@ -107,12 +79,8 @@ Ink findInkOver(const sf::Image& image, sf::IntRect region, Background backgroun
       const sf::Color p = image.getPixel({ux, uy});
       const sf::Color b = background(ux, uy);
       const int diff = std::abs(p.r - b.r) + std::abs(p.g - b.g) + std::abs(p.b - b.b);
-      if (diff <= threshold) {
-        continue;
-      }
-      if (!ink.found) {
-        ink = {true, x, x, y, y, p};
-      }
+      if (diff <= threshold) continue;
+      if (!ink.found) ink = {true, x, x, y, y, p};
       ink.left = std::min(ink.left, x);
       ink.right = std::max(ink.right, x);
       ink.top = std::min(ink.top, y);
@@ -130,6 +98,21 @@ inline Ink findInk(const sf::Image& image, sf::IntRect region, sf::Color backgro
                    int threshold = 45) {
   return findInkOver(
       image, region, [background](unsigned, unsigned) { return background; }, threshold);
+}
+
+// The board beneath the win screen's overlays: the same scene drawn as in play.
+inline sf::Image boardBeneath(Game& game) {
+  game.state = GameState::Playing;
+  const sf::Image image = test::capture(game);
+  game.state = GameState::Won;
+  return image;
+}
+
+// Ink found and centred on x within the tolerance (a text's bounds are
+// centred, so its ink may stray by the glyphs' side bearings).
+inline ::testing::AssertionResult centredOn(const Ink& ink, float x, float tolerance) {
+  if (ink.found && std::abs(ink.centreX() - x) <= tolerance) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << ink << ", not centred on " << x;
 }
 
 // The shortest sequence of arrow keys that brings the figure from its cell to
@@ -163,9 +146,7 @@ inline std::vector<sf::Keyboard::Key> solution(const Game& game) {
     }
   }
   std::vector<Key> keys;
-  if (!cameFrom.contains(goal)) {
-    return keys;
-  }
+  if (!cameFrom.contains(goal)) return keys;
   for (Pos at = goal; at != start; at = cameFrom[at].first) {
     keys.insert(keys.begin(), cameFrom[at].second);
   }
@@ -180,12 +161,8 @@ inline std::vector<sf::Keyboard::Key> solution(const Game& game) {
 inline void play(Game& game, const std::vector<sf::Keyboard::Key>& keys, int settleFrames = 0) {
   for (const sf::Keyboard::Key key : keys) {
     test::press(game, key);
-    for (int frame = 0; frame < 10 && game.sliding; ++frame) {
-      game.update(0.05f);
-    }
-    if (game.state == GameState::Playing) {
-      test::advance(game, 0.05f, settleFrames);
-    }
+    for (int frame = 0; frame < 10 && game.sliding; ++frame) game.update(0.05f);
+    if (game.state == GameState::Playing) test::advance(game, 0.05f, settleFrames);
   }
 }
 

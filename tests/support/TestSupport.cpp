@@ -12,14 +12,6 @@ sf::Event keyPress(sf::Keyboard::Key key) {
   return sf::Event::KeyPressed{key, sf::Keyboard::Scancode::Unknown, false, false, false, false};
 }
 
-sf::Event textEntered(char32_t character) { return sf::Event::TextEntered{character}; }
-
-sf::Event closed() { return sf::Event::Closed{}; }
-
-sf::Event resized(unsigned width, unsigned height) { return sf::Event::Resized{{width, height}}; }
-
-sf::Event focusLost() { return sf::Event::FocusLost{}; }
-
 namespace {
 
 void drain(Game& game, const std::vector<sf::Event>& events) {
@@ -27,6 +19,16 @@ void drain(Game& game, const std::vector<sf::Event>& events) {
   game.drainEvents([&]() -> std::optional<sf::Event> {
     return next == events.end() ? std::nullopt : std::optional<sf::Event>(*next++);
   });
+}
+
+std::vector<std::string> wallRows(const Board& board, bool Cell::* wall) {
+  std::vector<std::string> rows;
+  for (const auto& row : board) {
+    std::string text;
+    for (const Cell& cell : row) text += cell.*wall ? '1' : '0';
+    rows.push_back(text);
+  }
+  return rows;
 }
 
 }  // namespace
@@ -37,22 +39,16 @@ void press(Game& game, sf::Keyboard::Key key) { send(game, {keyPress(key)}); }
 
 void press(Game& game, std::initializer_list<sf::Keyboard::Key> keys) {
   std::vector<sf::Event> events;
-  for (const sf::Keyboard::Key key : keys) {
-    events.push_back(keyPress(key));
-  }
+  for (const sf::Keyboard::Key key : keys) events.push_back(keyPress(key));
   drain(game, events);
 }
 
 void type(Game& game, const std::string& text) {
-  for (const char c : text) {
-    send(game, {textEntered(static_cast<unsigned char>(c))});
-  }
+  for (const char c : text) send(game, {textEntered(static_cast<unsigned char>(c))});
 }
 
 void advance(Game& game, float dt, int frames) {
-  for (int i = 0; i < frames; ++i) {
-    game.update(dt);
-  }
+  for (int i = 0; i < frames; ++i) game.update(dt);
 }
 
 void move(Game& game, sf::Keyboard::Key key) {
@@ -77,47 +73,32 @@ sf::Image grab(sf::RenderWindow& window) {
   return texture.copyToImage();
 }
 
-namespace {
-
-std::vector<std::string> wallRows(const Board& board, bool Cell::* wall) {
-  std::vector<std::string> rows;
-  for (const auto& row : board) {
-    std::string text;
-    for (const Cell& cell : row) {
-      text += cell.*wall ? '1' : '0';
-    }
-    rows.push_back(text);
-  }
-  return rows;
-}
-
-}  // namespace
-
 std::vector<std::string> eastWalls(const Board& board) { return wallRows(board, &Cell::eastWall); }
 
 std::vector<std::string> southWalls(const Board& board) {
   return wallRows(board, &Cell::southWall);
 }
 
+Board openBoard(int rows, int columns) {
+  Board board(static_cast<std::size_t>(rows),
+              std::vector<Cell>(static_cast<std::size_t>(columns), Cell{false, false}));
+  for (auto& row : board) row.back().eastWall = true;
+  for (Cell& cell : board.back()) cell.southWall = true;
+  return board;
+}
+
+std::uint32_t stepBack(std::uint32_t state, std::uint32_t a, std::uint32_t c) {
+  std::uint32_t inverse = a;  // a is odd, so invertible modulo 2^32 (Newton's iteration)
+  for (int i = 0; i < 5; ++i) inverse *= 2u - a * inverse;
+  return (state - c) * inverse;
+}
+
 std::vector<int> randDraws(std::uint32_t seed, int count) {
   gameSrand(seed);
   std::vector<int> values(static_cast<std::size_t>(count));
-  for (int& value : values) {
-    value = gameRand();
-  }
+  for (int& value : values) value = gameRand();
   gameSrand(seed);
   return values;
-}
-
-std::uint32_t seedGiving(int value) {
-  // The step is state * 214013 + 2531011; 214013 is odd, so it has an
-  // inverse modulo 2^32 (Newton's iteration).
-  const std::uint32_t a = 214013u;
-  std::uint32_t inverse = a;
-  for (int i = 0; i < 5; ++i) {
-    inverse *= 2u - a * inverse;
-  }
-  return ((static_cast<std::uint32_t>(value) << 16) - 2531011u) * inverse;
 }
 
 sf::Color blend(sf::Color dst, sf::Color src) {

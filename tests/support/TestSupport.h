@@ -18,10 +18,10 @@ namespace test {
 
 // Real events, as the window would deliver them.
 sf::Event keyPress(sf::Keyboard::Key key);
-sf::Event textEntered(char32_t character);
-sf::Event closed();
-sf::Event resized(unsigned width, unsigned height);
-sf::Event focusLost();
+inline sf::Event textEntered(char32_t character) { return sf::Event::TextEntered{character}; }
+inline sf::Event closed() { return sf::Event::Closed{}; }
+inline sf::Event resized(unsigned w, unsigned h) { return sf::Event::Resized{{w, h}}; }
+inline sf::Event focusLost() { return sf::Event::FocusLost{}; }
 
 // Feeds events through the game's own handler, in order; stops like the
 // window's drain does when an event closes the window.
@@ -37,9 +37,10 @@ void advance(Game& game, float dt, int frames = 1);
 void move(Game& game, sf::Keyboard::Key key);
 
 // Draws the current frame (without presenting it) and reads it back; with a
-// name, also saves it for inspection.
+// name, also saves it to the temporary directory for a person to look at.
 sf::Image capture(Game& game);
 sf::Image capture(Game& game, const std::string& inspectionName);
+void saveForInspection(const sf::Image& image, const std::string& name);
 
 // Reads back what has been drawn into the window since it was last cleared.
 sf::Image grab(sf::RenderWindow& window);
@@ -50,9 +51,6 @@ sf::Color blend(sf::Color dst, sf::Color src);
 // A pixel within tolerance (per channel, red/green/blue only).
 ::testing::AssertionResult colourNear(const sf::Image& image, unsigned x, unsigned y,
                                       sf::Color expected, int tolerance = 2);
-
-// Saves an image for a person to look at when a screenshot test fails.
-void saveForInspection(const sf::Image& image, const std::string& name);
 
 inline constexpr sf::Color kClearColour{4, 8, 16, 255};
 
@@ -66,22 +64,27 @@ inline const std::vector<std::string> kLevelOneEast{
 inline const std::vector<std::string> kLevelOneSouth{
     "111000000", "010011110", "011001110", "110000101", "011001111", "011111110", "111111111"};
 
+// A board with every inner wall open (the last column's and row's flags set).
+Board openBoard(int rows, int columns);
+
+// The state before `state` for the step state * a + c modulo 2^32 (a odd).
+std::uint32_t stepBack(std::uint32_t state, std::uint32_t a, std::uint32_t c);
+
 // The next `count` values of the effects' generator after gameSrand(seed);
 // the generator is left seeded with `seed` again, so the same values follow.
 std::vector<int> randDraws(std::uint32_t seed, int count);
 
-// A seed after which the next gameRand() returns `value` (the generator is a
-// bijection on its 32-bit state, so any next state can be reached).
-std::uint32_t seedGiving(int value);
+// A seed after which the next gameRand() returns `value`.
+inline std::uint32_t seedGiving(int value) {
+  return stepBack(static_cast<std::uint32_t>(value) << 16, 214013u, 2531011u);
+}
 
 // Polls until the condition holds or the bound has passed.
 template <typename Condition>
 bool eventually(Condition condition, std::chrono::milliseconds bound = std::chrono::seconds(10)) {
   const auto deadline = std::chrono::steady_clock::now() + bound;
   while (!condition()) {
-    if (std::chrono::steady_clock::now() > deadline) {
-      return false;
-    }
+    if (std::chrono::steady_clock::now() > deadline) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   return true;
