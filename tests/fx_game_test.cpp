@@ -162,12 +162,9 @@ TEST(EffectScreens, ConfettiFallsOnTopOfTheWinPanelAndTheTitle) {
   probe::winLevel(game, Key::Num1);
   ASSERT_EQ(game.state, GameState::Won);
   ASSERT_EQ(game.particles.size(), 160u);
-  for (const Particle& p : game.particles) {
-    EXPECT_GE(p.x, 0.f);
-    EXPECT_LE(p.x, 1280.f);
-    EXPECT_LE(p.y, -20.f);
-    EXPECT_GE(p.y, -220.f);
-  }
+  EXPECT_TRUE(std::all_of(game.particles.begin(), game.particles.end(), [](const Particle& p) {
+    return p.x >= 0.f && p.x <= 1280.f && p.y <= -20.f && p.y >= -220.f;
+  })) << "across the window's width, 20 to 220 pixels above it";
   // A second burst replaces what still falls.
   test::advance(game, kFrame, 10);
   game.spawnConfetti();
@@ -175,13 +172,11 @@ TEST(EffectScreens, ConfettiFallsOnTopOfTheWinPanelAndTheTitle) {
   EXPECT_TRUE(std::all_of(game.particles.begin(), game.particles.end(),
                           [](const Particle& p) { return p.y <= -20.f; }));
 
-  // One rectangle in the middle of the window, over the win and name panels.
+  // Over the win panels: render_batch_test.cpp. Back to the title ("VELG
+  // NIVÅ"), one rectangle keeps falling over the title panel.
   const sf::Color violet(108, 92, 231);
   game.particles = {
       Particle{.x = 640, .y = 360, .vy = 1, .width = 40, .height = 30, .colour = violet}};
-  const sf::Image won = test::capture(game, "confetti-over-win-panel");
-  EXPECT_TRUE(test::colourNear(won, 640, 360, violet));
-  // Back to the title ("VELG NIVÅ"): it keeps falling over the title panel.
   test::press(game, {Key::Escape, Key::Down, Key::Down, Key::Enter});
   ASSERT_EQ(game.state, GameState::Menu);
   test::advance(game, kFrame);
@@ -190,8 +185,6 @@ TEST(EffectScreens, ConfettiFallsOnTopOfTheWinPanelAndTheTitle) {
   const sf::Image title = test::capture(game, "confetti-over-title");
   EXPECT_TRUE(test::colourNear(title, 640, 361, violet));
 }
-
-// ------------------------------------------------------------------- sounds
 
 TEST(SoundBank, FourFixedVoicesBuiltBeforeSeedingFromTheClock) {
   const std::vector<int> draws = test::randDraws(1, 4 * 2425);  // leaves the seed at 1

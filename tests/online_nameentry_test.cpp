@@ -173,8 +173,6 @@ TEST(NameEntryRules, ScoreInHundredthsAndTheBlinkingCursor) {
   }
 }
 
-// ------------------------------------------------------------- the overlay
-
 namespace {
 
 // At 1280x720: the prompt panel spans (420, 260) to (860, 460), its input

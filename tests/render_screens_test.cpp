@@ -1,7 +1,7 @@
-// The board's placement and the figure's easing, the time format and the
-// status bar, the title screen, the pause and win overlays with their menus,
-// probed in real frames. The board's layers pixel by pixel:
-// render_batch_test.cpp; the screens without fonts: online_nameentry_test.cpp.
+// The time format and the status bar, the title screen, the pause and win
+// overlays with their menus, probed in real frames. The board's layers pixel
+// by pixel: render_batch_test.cpp; the screens without fonts:
+// online_nameentry_test.cpp.
 #include <gtest/gtest.h>
 
 #include <tuple>
@@ -22,65 +22,6 @@ bool bluish(sf::Color c) { return c.b > c.r + 40; }
 // Amber keeps red well above blue even seen through a menu row; the snow
 // white and the blues never do.
 bool amber(sf::Color c) { return c.r > c.b + 12 && c.g >= c.b; }
-
-// ---------------------------------------------------------------- board
-
-// A one-pixel line on a whole-pixel coordinate may land on either side of it.
-bool wallAcross(const sf::Image& shot, unsigned x, unsigned y, bool vertical) {
-  const sf::Color wall(26, 58, 92);
-  return test::colourNear(shot, x, y, wall) ||
-         test::colourNear(shot, vertical ? x - 1 : x, vertical ? y : y - 1, wall);
-}
-
-TEST(Board, FiveLevelsArePlacedInTheWindow) {
-  struct Placement {
-    Key key;
-    float x, y, width, height;
-  };
-  const Placement placements[] = {{Key::Num1, 352, 164, 576, 448},
-                                  {Key::Num2, 332, 136, 616, 504},
-                                  {Key::Num3, 328, 124, 624, 528},
-                                  {Key::Num4, 325, 115, 630, 546},
-                                  {Key::Num5, 334, 118, 612, 540}};
-  for (const Placement& p : placements) {
-    SCOPED_TRACE(static_cast<int>(p.key));
-    Game game;
-    test::press(game, p.key);
-    EXPECT_EQ(game.boardOffset, sf::Vector2f(p.x, p.y));
-    const sf::Image shot = test::capture(game);
-    const auto left = static_cast<unsigned>(p.x);
-    const auto top = static_cast<unsigned>(p.y);
-    const auto right = static_cast<unsigned>(p.x + p.width);
-    const auto bottom = static_cast<unsigned>(p.y + p.height);
-    // The border runs along all four edges, and nothing of the board lies outside it.
-    EXPECT_TRUE(wallAcross(shot, left + 5, top, false));
-    EXPECT_TRUE(wallAcross(shot, right - 5, bottom, false));
-    EXPECT_TRUE(wallAcross(shot, left, bottom - 5, true));
-    EXPECT_TRUE(wallAcross(shot, right, top + 5, true));
-    for (const auto& [x, y] : {std::pair{left - 3, top + 20}, std::pair{right + 3, bottom - 20},
-                               std::pair{left + 20, bottom + 3}}) {
-      EXPECT_TRUE(test::colourNear(shot, x, y, probe::backdrop(x, y))) << x << "," << y;
-    }
-  }
-}
-
-TEST(Board, TheFigureIsEasedAlongTheSlide) {
-  Game game;
-  test::press(game, Key::Num1);
-  test::press(game, Key::Right);  // (0, 0) to (0, 3): x from 384 to 576 on y = 196
-  // Quadratic ease in and out: 2 p^2, then (4 - 2 p) p - 1.
-  for (const auto& [progress, x] : {std::pair{0.25f, 408.f}, {0.5f, 480.f}, {0.75f, 552.f}}) {
-    test::advance(game, 0.0325f);
-    ASSERT_NEAR(game.slideProgress, progress, 1e-4f);
-    EXPECT_NEAR(game.playerPosition().x, x, 0.05f) << progress;
-    EXPECT_NEAR(game.playerPosition().y, 196.f, 0.05f) << progress;
-  }
-  test::advance(game, 0.05f);
-  ASSERT_FALSE(game.sliding);
-  EXPECT_EQ(game.playerPosition(), sf::Vector2f(576, 196));
-}
-
-// ---------------------------------------------------------------- status bar
 
 TEST(FormatTime, MinutesColonSecondsRoundedToHundredths) {
   const std::pair<float, const char*> cases[] = {
@@ -152,8 +93,6 @@ TEST(StatusBar, BandRuleAndColumnsFollowTheWindowWidth) {
   EXPECT_TRUE(probe::centredOn(word, 960.f, 6.f));
 }
 
-// ---------------------------------------------------------------- title
-
 // Title screen at 1280x720: panel from (380, 201.6) to (900, 571.6), level
 // rows at y = 249.6 + 62 i, each 488x58 from x = 396.
 float rowTop(int i) { return 249.6f + 62.f * static_cast<float>(i); }
@@ -207,8 +146,6 @@ void toTitle(Game& game) {
   ASSERT_EQ(game.state, GameState::Menu);
 }
 
-// ---------------------------------------------------------------- pause
-
 TEST(PauseOverlay, PanelFourButtonsAndLabels) {
   Game game;
   test::press(game, Key::Num1);
@@ -251,8 +188,6 @@ TEST(PauseOverlay, PanelFourButtonsAndLabels) {
   ASSERT_TRUE(probe::centredOn(other, 640.f, 3.f));
   EXPECT_GT(primary.brightest.r, other.brightest.r + 25);
 }
-
-// ---------------------------------------------------------------- win
 
 // Win overlay at 1280x720: panel (390, 180) to (890, 540), stats box from
 // (410, 276), 460x72; the banner from (410, 356), 460x26.

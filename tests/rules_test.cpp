@@ -1,5 +1,6 @@
-// The rules of play through the game's own event handler: levels, moves and
-// slides, every screen's keys, name typing, the menus, best times, status texts.
+// The rules of play through the game's own event handler: levels and where
+// their boards lie, moves and slides, every screen's keys, name typing, the
+// menus, best times, status texts.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -59,9 +60,8 @@ class Rules : public ::testing::Test {
 
 }  // namespace
 
-// ---------------------------------------------------------------- levels
-
 TEST_F(Rules, EveryLevelStartsAfresh) {
+  const sf::Vector2f boardOffsets[] = {{352, 164}, {332, 136}, {328, 124}, {325, 115}, {334, 118}};
   EXPECT_EQ(game.state, GameState::Menu);
   EXPECT_TRUE(game.board.empty());
   for (int i = 0; i < kLevelCount; ++i) {
@@ -73,6 +73,7 @@ TEST_F(Rules, EveryLevelStartsAfresh) {
     EXPECT_EQ(game.columns, level.columns);
     EXPECT_EQ(game.rows, level.rows);
     EXPECT_EQ(game.tileSize, static_cast<float>(level.tileSize));
+    EXPECT_EQ(game.boardOffset, boardOffsets[i]);
     ASSERT_EQ(game.board.size(), static_cast<std::size_t>(level.rows));
     ASSERT_EQ(game.board[0].size(), static_cast<std::size_t>(level.columns));
     // Levels 1 to 4 are the fixed mazes whatever the clock; level 5 can always be won.
@@ -110,16 +111,12 @@ TEST_F(Rules, StartingALevelClearsTheLastAttempt) {
   EXPECT_TRUE(game.effects.cracks.empty());
 }
 
-// ---------------------------------------------------------------- moves
-
 TEST_F(Rules, ABlockedMoveChangesNothing) {
   test::press(game, Key::Num1);
   const int voice = game.soundBank.nextVoice;
   const int firstDraw = test::randDraws(99, 1)[0];
   // Level 1's start has the edge above and to the left and a wall below.
-  for (const Key key : {Key::Up, Key::Left, Key::Down, Key::W, Key::A, Key::S}) {
-    test::press(game, key);
-  }
+  test::press(game, {Key::Up, Key::Left, Key::Down, Key::W, Key::A, Key::S});
   EXPECT_EQ(game.moves, 0);
   EXPECT_FALSE(game.sliding);
   EXPECT_TRUE(game.trail.empty());
@@ -170,6 +167,21 @@ TEST_F(Rules, ASlideIsOneMoveThatLeavesATrail) {
   EXPECT_EQ(game.trail, expected);
 }
 
+TEST_F(Rules, TheFigureIsEasedAlongTheSlide) {
+  test::press(game, Key::Num1);
+  test::press(game, Key::Right);  // (0, 0) to (0, 3): x from 384 to 576 on y = 196
+  // Quadratic ease in and out: 2 p^2, then (4 - 2 p) p - 1.
+  for (const auto& [progress, x] : {std::pair{0.25f, 408.f}, {0.5f, 480.f}, {0.75f, 552.f}}) {
+    test::advance(game, 0.0325f);
+    ASSERT_NEAR(game.slideProgress, progress, 1e-4f);
+    EXPECT_NEAR(game.playerPosition().x, x, 0.05f) << progress;
+    EXPECT_NEAR(game.playerPosition().y, 196.f, 0.05f) << progress;
+  }
+  test::advance(game, 0.05f);
+  ASSERT_FALSE(game.sliding);
+  EXPECT_EQ(game.playerPosition(), sf::Vector2f(576, 196));
+}
+
 TEST_F(Rules, LetterKeysMoveLikeTheArrows) {
   const auto follow = [this](std::initializer_list<Key> keys) {
     test::press(game, Key::Num1);
@@ -197,6 +209,11 @@ TEST_F(Rules, OnlyASlideThatComesToRestOnTheGoalWins) {
   test::press(game, Key::R);
   probe::play(game, {Key::Right, Key::Down, Key::Left, Key::Down});
   EXPECT_EQ(game.state, GameState::Playing);
+  // The status bar follows play.
+  EXPECT_EQ(game.hud->movesText, "4");
+  EXPECT_EQ(game.hud->levelText, "LEVEL 1");
+  EXPECT_EQ(game.hud->timeText, formatTime(game.elapsedTime));
+  EXPECT_EQ(game.hud->bestText, "--:--");
   test::press(game, Key::Right);
   EXPECT_EQ(game.targetRow, 6);
   EXPECT_EQ(game.targetCol, 8);
@@ -208,6 +225,9 @@ TEST_F(Rules, OnlyASlideThatComesToRestOnTheGoalWins) {
   EXPECT_FALSE(game.timerRunning);
   EXPECT_EQ(game.playerRow, 6);
   EXPECT_EQ(game.playerCol, 8);
+  EXPECT_EQ(game.hud->movesText, "5");
+  EXPECT_EQ(game.hud->timeText, formatTime(game.elapsedTime));
+  EXPECT_EQ(game.hud->bestText, formatTime(game.elapsedTime));
 }
 
 TEST_F(Rules, TheTimerRunsFromTheStartOnlyWhilePlaying) {
@@ -233,20 +253,6 @@ TEST_F(Rules, TheTimerRunsFromTheStartOnlyWhilePlaying) {
   EXPECT_EQ(game.elapsedTime, expected);
   test::advance(game, kFrame, 10);
   EXPECT_EQ(game.elapsedTime, expected);
-}
-
-TEST_F(Rules, TheStatusBarTextsFollowPlay) {
-  test::press(game, Key::Num1);
-  test::move(game, Key::Right);
-  EXPECT_EQ(game.hud->movesText, "1");
-  EXPECT_EQ(game.hud->levelText, "LEVEL 1");
-  EXPECT_EQ(game.hud->timeText, formatTime(game.elapsedTime));
-  EXPECT_EQ(game.hud->bestText, "--:--");
-  probe::play(game, {Key::Left, Key::Right, Key::Down, Key::Left, Key::Down, Key::Right});
-  ASSERT_EQ(game.state, GameState::Won);
-  EXPECT_EQ(game.hud->movesText, "7");
-  EXPECT_EQ(game.hud->timeText, formatTime(game.elapsedTime));
-  EXPECT_EQ(game.hud->bestText, formatTime(game.elapsedTime));
 }
 
 TEST_F(Rules, TheGlowPhaseRunsFasterWhileSliding) {
@@ -298,8 +304,6 @@ TEST_F(Rules, ASlideWaitsWhilePausedAndARestartDiscardsIt) {
   test::advance(game, kFrame, 3);
   EXPECT_EQ(game.playerCol, 0);
 }
-
-// ---------------------------------------------------------------- key map
 
 TEST_F(Rules, TitleScreenKeys) {
   test::press(game, Key::Up);
@@ -418,8 +422,6 @@ TEST_F(Rules, OtherEventsAreIgnoredAndResizeKeepsPixelsSquare) {
   EXPECT_EQ(game.state, GameState::Paused);
 }
 
-// ---------------------------------------------------------------- menus
-
 TEST_F(Rules, PauseMenu) {
   test::press(game, Key::Num4);
   test::press(game, Key::Escape);
@@ -476,8 +478,6 @@ TEST(WinMenu, ItemsOfEveryLevelAndTheFirstGoesOn) {
     EXPECT_EQ(game.levelIndex, std::min(level, kLastLevel));
   }
 }
-
-// ---------------------------------------------------------------- best times
 
 TEST(BestRecordRule, FirstSetsEqualKeepsSmallerReplaces) {
   BestRecord record;  // its stored 0 must not win over a first time
