@@ -42,9 +42,7 @@ TEST(ScoreBody, ReservedBytesArePercentEncoded) {
 }
 
 TEST(ScoreRequest, HeaderAndGameEndpoint) {
-  // The header goes to HttpSendRequestA with its exact length.
   EXPECT_EQ(kScoreContentType, "Content-Type: application/x-www-form-urlencoded\r\n");
-  EXPECT_EQ(kScoreContentType.size(), 49u);
   // The game's own exchange: port 443, the system's trusted certificates, and
   // a bounded wait.
   const ScoreEndpoint endpoint = leaderboardEndpoint();

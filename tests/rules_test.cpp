@@ -326,13 +326,18 @@ TEST_F(Rules, TitleScreenKeys) {
   EXPECT_EQ(game.levelIndex, 4);  // the digits: EveryLevelStartsAfresh
 }
 
-TEST_F(Rules, PlayingAndPausedKeys) {
+TEST_F(Rules, PlayingAndPausedKeysAndThePauseMenu) {
   test::press(game, Key::Num1);
   test::move(game, Key::Right);
   expectIgnored(game, {Key::Enter, Key::Space, Key::Num1, Key::Num5, Key::Q, Key::Tab});
   test::press(game, Key::Escape);
   ASSERT_EQ(game.state, GameState::Paused);
   EXPECT_FALSE(game.timerRunning);
+  EXPECT_EQ(menu(game), (Menu{{L"FORTSETT", true},
+                              {L"RESTART NIVÅ", false},
+                              {L"VELG NIVÅ", false},
+                              {L"AVSLUTT", false}}));
+  EXPECT_EQ(game.menuSelection, 0);
   expectIgnored(game, {Key::Left, Key::Right, Key::A, Key::D, Key::R, Key::M, Key::F11, Key::Num1,
                        Key::Num5});
   test::press(game, Key::Down);
@@ -348,36 +353,33 @@ TEST_F(Rules, PlayingAndPausedKeys) {
   EXPECT_TRUE(game.timerRunning);
   EXPECT_EQ(game.playerCol, 3);
   EXPECT_EQ(game.moves, 1);
+
+  // Every pause starts on "FORTSETT"; leaving with Escape keeps the list.
+  test::press(game, {Key::Escape, Key::Down, Key::Down, Key::Escape, Key::Escape});
+  EXPECT_EQ(game.state, GameState::Paused);
+  EXPECT_EQ(game.menuSelection, 0);
+  test::press(game, Key::Escape);
+  EXPECT_EQ(game.menuItems.size(), 4u);
+  // "VELG NIVÅ" empties the list that held it; the title starts on level 1
+  // and Enter there starts level 1, not the item that was destroyed.
+  test::press(game, {Key::Escape, Key::Down, Key::Down, Key::Enter});
+  EXPECT_EQ(game.state, GameState::Menu);
+  EXPECT_TRUE(game.menuItems.empty());
+  EXPECT_EQ(game.menuSelection, 0);
+  test::press(game, Key::Enter);
+  EXPECT_EQ(game.levelIndex, 0);
+  // "AVSLUTT" closes the window; the rest of the burst is left unhandled.
+  test::press(game, {Key::Escape, Key::Up, Key::Enter, Key::Escape});
+  EXPECT_FALSE(game.window.isOpen());
+  EXPECT_EQ(game.state, GameState::Paused);
 }
 
-TEST_F(Rules, WonKeysInTheirThreeModes) {
+TEST_F(Rules, WonKeysInTheirThreeModesAndNameTyping) {
   winLevelOne();
-  // Name entry: only Escape acts.
+  // Name entry: of the keys only Escape acts; text goes to the name.
   ASSERT_TRUE(game.nameEntryActive);
   expectIgnored(game,
                 {Key::Up, Key::Down, Key::Enter, Key::Space, Key::R, Key::M, Key::F11, Key::Num2});
-  test::press(game, Key::Escape);
-  EXPECT_FALSE(game.nameEntryActive);
-  EXPECT_EQ(game.state, GameState::Won);
-
-  // A result on screen: only Enter and Space act, and only to clear it.
-  for (const Key confirm : {Key::Enter, Key::Space}) {
-    game.resultReady = true;  // as the submission worker delivers it
-    expectIgnored(game, {Key::Up, Key::Down, Key::S, Key::Escape, Key::R, Key::M, Key::F11});
-    test::press(game, confirm);
-    EXPECT_FALSE(game.resultReady);
-    EXPECT_EQ(game.state, GameState::Won);
-    EXPECT_EQ(game.menuSelection, 0);
-  }
-
-  // The menu: Escape, mute and full screen do nothing.
-  expectIgnored(game, {Key::Escape, Key::M, Key::F11, Key::R, Key::Left, Key::Right, Key::Num3});
-  test::press(game, Key::Down);
-  EXPECT_EQ(game.menuSelection, 1);
-}
-
-TEST_F(Rules, NameTyping) {
-  winLevelOne();
   test::type(game, "ab");  // within the first 0.3 s: dropped
   EXPECT_EQ(game.playerName, "");
   test::advance(game, kFrame, 7);
@@ -396,10 +398,26 @@ TEST_F(Rules, NameTyping) {
   test::type(game, "Kari");
   test::press(game, Key::Escape);
   EXPECT_FALSE(game.nameEntryActive);
+  EXPECT_EQ(game.state, GameState::Won);
   test::type(game, "xyz");
   EXPECT_EQ(game.playerName, "Kari");
+
+  // A result on screen: only Enter and Space act, and only to clear it.
+  for (const Key confirm : {Key::Enter, Key::Space}) {
+    game.resultReady = true;  // as the submission worker delivers it
+    expectIgnored(game, {Key::Up, Key::Down, Key::S, Key::Escape, Key::R, Key::M, Key::F11});
+    test::press(game, confirm);
+    EXPECT_FALSE(game.resultReady);
+    EXPECT_EQ(game.state, GameState::Won);
+    EXPECT_EQ(game.menuSelection, 0);
+  }
+
+  // The menu: Escape, mute and full screen do nothing.
+  expectIgnored(game, {Key::Escape, Key::M, Key::F11, Key::R, Key::Left, Key::Right, Key::Num3});
+  test::press(game, Key::Down);
+  EXPECT_EQ(game.menuSelection, 1);
   // Nor does typing reach the name while playing.
-  test::press(game, Key::Enter);
+  test::press(game, {Key::Up, Key::Enter});
   ASSERT_EQ(game.state, GameState::Playing);
   test::type(game, "q");
   EXPECT_EQ(game.playerName, "Kari");
@@ -419,34 +437,6 @@ TEST_F(Rules, OtherEventsAreIgnoredAndResizeKeepsPixelsSquare) {
   test::press(game, Key::Escape);
   test::send(game, {test::resized(1280, 720)});
   EXPECT_EQ(game.window.getView().getSize(), sf::Vector2f(1280, 720));
-  EXPECT_EQ(game.state, GameState::Paused);
-}
-
-TEST_F(Rules, PauseMenu) {
-  test::press(game, Key::Num4);
-  test::press(game, Key::Escape);
-  EXPECT_EQ(menu(game), (Menu{{L"FORTSETT", true},
-                              {L"RESTART NIVÅ", false},
-                              {L"VELG NIVÅ", false},
-                              {L"AVSLUTT", false}}));
-  EXPECT_EQ(game.menuSelection, 0);
-  // Every pause starts on "FORTSETT"; leaving with Escape keeps the list.
-  test::press(game, {Key::Down, Key::Down, Key::Escape, Key::Escape});
-  EXPECT_EQ(game.state, GameState::Paused);
-  EXPECT_EQ(game.menuSelection, 0);
-  test::press(game, Key::Escape);
-  EXPECT_EQ(game.menuItems.size(), 4u);
-  // "VELG NIVÅ" empties the list that held it; the title starts on level 1
-  // and Enter there starts level 1, not the item that was destroyed.
-  test::press(game, {Key::Escape, Key::Down, Key::Down, Key::Enter});
-  EXPECT_EQ(game.state, GameState::Menu);
-  EXPECT_TRUE(game.menuItems.empty());
-  EXPECT_EQ(game.menuSelection, 0);
-  test::press(game, Key::Enter);
-  EXPECT_EQ(game.levelIndex, 0);
-  // "AVSLUTT" closes the window; the rest of the burst is left unhandled.
-  test::press(game, {Key::Escape, Key::Up, Key::Enter, Key::Escape});
-  EXPECT_FALSE(game.window.isOpen());
   EXPECT_EQ(game.state, GameState::Paused);
 }
 

@@ -1,7 +1,7 @@
 #include "support/TestSupport.h"
 
 #include <cstdlib>
-#include <random>
+#include <filesystem>
 
 #include "app/Game.h"
 #include "fx/GameRandom.h"
@@ -132,27 +132,6 @@ void saveForInspection(const sf::Image& image, const std::string& name) {
   const std::filesystem::path dir = std::filesystem::temp_directory_path() / "snokrystal-shots";
   std::filesystem::create_directories(dir);
   [[maybe_unused]] const bool saved = image.saveToFile(dir / (name + ".png"));
-}
-
-TempDir::TempDir() {
-  std::random_device device;
-  path = std::filesystem::temp_directory_path() / ("snokrystal-test-" + std::to_string(device()));
-  std::filesystem::create_directories(path);
-}
-
-TempDir::~TempDir() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path, ignored);
-}
-
-WorkingDirectory::WorkingDirectory(const std::filesystem::path& path)
-    : previous(std::filesystem::current_path()) {
-  std::filesystem::current_path(path);
-}
-
-WorkingDirectory::~WorkingDirectory() {
-  std::error_code ignored;
-  std::filesystem::current_path(previous, ignored);
 }
 
 }  // namespace test

@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <cstdint>
-#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -89,23 +88,5 @@ bool eventually(Condition condition, std::chrono::milliseconds bound = std::chro
   }
   return true;
 }
-
-// A temporary directory that is removed again.
-struct TempDir {
-  std::filesystem::path path;
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-};
-
-// Changes the working directory for the lifetime of the object.
-struct WorkingDirectory {
-  std::filesystem::path previous;
-  explicit WorkingDirectory(const std::filesystem::path& path);
-  ~WorkingDirectory();
-  WorkingDirectory(const WorkingDirectory&) = delete;
-  WorkingDirectory& operator=(const WorkingDirectory&) = delete;
-};
 
 }  // namespace test
