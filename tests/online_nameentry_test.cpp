@@ -35,6 +35,13 @@ class NameEntry : public ::testing::Test {
     server.answer(200, R"({"ok":true,"plass":3,"totalt":41})");
   }
 
+  // A score still on its way is waited for: the worker is detached, and one
+  // still inside libcurl when the test program exits leaves OpenSSL's
+  // per-thread state to the leak checker.
+  void TearDown() override {
+    EXPECT_TRUE(test::eventually([this] { return !game.submitter.isBusy(); }));
+  }
+
   // Plays level 1 from the title, or replays the level from the win menu
   // ("SPILL NIVÅ n IGJEN", the second item), to its end; with `pastCooldown`
   // the prompt then takes characters.
