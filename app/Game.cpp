@@ -65,11 +65,17 @@ void Game::prepareBackground() {
     return;
   }
   background.clear(kBackdropColour);
+  // Rows from the top, then columns from the left.
   sf::RectangleShape line;
   line.setFillColor(kGridColour);
-  for (const sf::FloatRect& rect : backdropGridLines(background.getSize())) {
-    line.setSize(rect.size);
-    line.setPosition(rect.position);
+  line.setSize({static_cast<float>(kWindowWidth), 1.f});
+  for (unsigned y = 0; y < kWindowHeight; y += kGridStep) {
+    line.setPosition({0.f, static_cast<float>(y)});
+    background.draw(line);
+  }
+  line.setSize({1.f, static_cast<float>(kWindowHeight)});
+  for (unsigned x = 0; x < kWindowWidth; x += kGridStep) {
+    line.setPosition({static_cast<float>(x), 0.f});
     background.draw(line);
   }
   background.display();

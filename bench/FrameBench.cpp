@@ -303,10 +303,9 @@ int main(int argc, char** argv) {
   const unsigned antialiasing = game.window.getSettings().antiAliasingLevel;
 
   const bench::Scenes scenes = bench::buildScenes(game);
-  // The floor copies the backdrop as one picture, the plainest way to draw it.
-  sf::RenderTexture backdrop;
-  if (!bench::drawBackdropPicture(backdrop)) {
-    (void)std::fprintf(stderr, "cannot make the backdrop picture\n");
+  // The floor copies the game's own backdrop picture, as every frame does.
+  if (!game.backgroundReady) {
+    (void)std::fprintf(stderr, "the game has no backdrop picture\n");
     return 1;
   }
   const bench::SceneCounts worst = bench::countsOf(scenes.worstCase);
@@ -345,13 +344,13 @@ int main(int argc, char** argv) {
           endHangingSubmission(game, server);
           continue;
         }
-        measureBlock(game, backdrop.getTexture(), scene, perBlock);
+        measureBlock(game, game.background.getTexture(), scene, perBlock);
         if (!game.submitter.isBusy()) {
           ++scene.blocksLost;
         }
         endHangingSubmission(game, server);
       } else {
-        measureBlock(game, backdrop.getTexture(), scene, perBlock);
+        measureBlock(game, game.background.getTexture(), scene, perBlock);
       }
     }
   }

@@ -5,7 +5,6 @@
 
 #include "fx/GameRandom.h"
 #include "puzzle/Slide.h"
-#include "render/Backdrop.h"
 
 namespace bench {
 
@@ -227,21 +226,6 @@ Scenes buildScenes(Game& game) {
   scenes.worstCase = buildBusyBoard(game, 4);
   restore(game, scenes.title);
   return scenes;
-}
-
-bool drawBackdropPicture(sf::RenderTexture& picture) {
-  if (!picture.resize({kWindowWidth, kWindowHeight})) {
-    return false;
-  }
-  picture.clear(kBackdropColour);
-  for (const sf::FloatRect& line : backdropGridLines(picture.getSize())) {
-    sf::RectangleShape shape(line.size);
-    shape.setPosition(line.position);
-    shape.setFillColor(kGridColour);
-    picture.draw(shape);
-  }
-  picture.display();
-  return true;
 }
 
 SceneCounts countsOf(const PlayState& scene) {

@@ -90,10 +90,6 @@ Scenes buildScenes(Game& game);
 // into its fall. On level 5 (index 4) this is the worst case.
 PlayState buildBusyBoard(Game& game, int levelIndex);
 
-// The backdrop as a picture drawn once, line by line, the way a frame would
-// copy it as one sprite; false when the texture cannot be made.
-bool drawBackdropPicture(sf::RenderTexture& picture);
-
 // Counts for the report.
 struct SceneCounts {
   std::size_t trail = 0;

@@ -10,8 +10,7 @@
 // A circle keeps SFML's own fan of triangles around its centre. A four-sided
 // shape becomes two triangles instead of SFML's four: the rasteriser's fill
 // rule gives every pixel centre inside the same outline to exactly one
-// triangle however it is cut, so the pixels are the same, and long thin
-// rectangles (the backdrop's grid) cost half as much.
+// triangle however it is cut, so the pixels are the same.
 
 #include <cstddef>
 #include <vector>

@@ -32,13 +32,13 @@ void Game::drawFrame() {
   if (state != GameState::Won) {
     winPicture.shows.reset();
     drawScene();
-  } else if (WinPictureKey key = winPictureKey(*this); winPicture.shows == key) {
-    drawWinPicture();
   } else {
-    drawScene();
-    keepWinPicture(std::move(key));
-  }
-  if (state == GameState::Won) {
+    if (WinPictureKey key = winPictureKey(*this); winPicture.shows == key) {
+      drawWinPicture();
+    } else {
+      drawScene();
+      keepWinPicture(std::move(key));
+    }
     drawWinTopLayer();
   }
   drawConfetti();

@@ -15,6 +15,7 @@
 
 #include "app/Game.h"
 #include "bench/Scenes.h"
+#include "render/Draw.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -36,25 +37,9 @@ sf::Color effectColour(sf::Color colour, float value) {
   return colour;
 }
 
-void rect(sf::RenderTarget& target, sf::Vector2f position, sf::Vector2f size, sf::Color fill) {
-  sf::RectangleShape shape(size);
-  shape.setPosition(position);
-  shape.setFillColor(fill);
-  target.draw(shape);
-}
-
-void circle(sf::RenderTarget& target, sf::Vector2f centre, float radius, sf::Color fill,
-            sf::Color outline = sf::Color::Transparent, float thickness = 0.f) {
-  sf::CircleShape shape(radius, 30);
-  shape.setOrigin({radius, radius});
-  shape.setPosition(centre);
-  shape.setFillColor(fill);
-  if (thickness > 0.f) {
-    shape.setOutlineColor(outline);
-    shape.setOutlineThickness(thickness);
-  }
-  target.draw(shape);
-}
+// The game's own one-shape helpers: the reference draws every shape with them.
+using draw::circle;
+using draw::rect;
 
 void line(sf::RenderTarget& target, sf::Vector2f from, sf::Vector2f to) {
   sf::VertexArray wall(sf::PrimitiveType::Lines, 2);
@@ -221,13 +206,12 @@ sf::Image referenceFrame(Game& game, const sf::Texture& backdrop) {
 // picture, the second takes them from what the first kept.
 ::testing::AssertionResult sameAsShapeByShape(Game& game, const bench::PlayState& scene,
                                               const std::string& name) {
-  sf::RenderTexture backdrop;
-  if (!bench::drawBackdropPicture(backdrop)) {
-    return ::testing::AssertionFailure() << "no texture for the backdrop picture";
+  if (!game.backgroundReady) {
+    return ::testing::AssertionFailure() << "no backdrop picture";
   }
   bench::restore(game, scene);
   intoTheBlink(game);
-  const sf::Image expected = referenceFrame(game, backdrop.getTexture());
+  const sf::Image expected = referenceFrame(game, game.background.getTexture());
   bench::restore(game, scene);
   game.winPicture.shows.reset();
   game.texts.entries.clear();
