@@ -30,17 +30,11 @@ TEST(Window, OpensAt1280x720OnTheTitleScreenOverTheBackdrop) {
   EXPECT_EQ(game.window.getSize(), sf::Vector2u(1280, 720));
   EXPECT_EQ(game.state, GameState::Menu);
   EXPECT_FALSE(game.fullscreen);
-  // The backdrop: the clear colour with a faint grid every sixty pixels.
+  // The backdrop: the clear colour with a faint grid every sixty pixels
+  // (compared at every third pixel with the title screen drawn without fonts in
+  // online_nameentry_test.cpp).
   ASSERT_TRUE(game.backgroundReady);
-  const sf::Image image = game.background.getTexture().copyToImage();
-  ASSERT_EQ(image.getSize(), sf::Vector2u(1280, 720));
   const sf::Color line = test::blend(test::kClearColour, {29, 158, 117, 10});
-  EXPECT_TRUE(test::colourNear(image, 30, 31, test::kClearColour, 0));
-  EXPECT_TRUE(test::colourNear(image, 30, 660, line, 1)) << "the last row line";
-  EXPECT_TRUE(test::colourNear(image, 1260, 30, line, 1)) << "the last column line";
-  EXPECT_TRUE(test::colourNear(image, 30, 661, test::kClearColour, 0)) << "no line below 660";
-  // Crossings are drawn twice, so they are a little brighter than one line.
-  EXPECT_TRUE(test::colourNear(image, 60, 60, test::blend(line, {29, 158, 117, 10}), 1));
   // And every frame starts with it.
   const sf::Image frame = test::capture(game);
   EXPECT_TRUE(test::colourNear(frame, 120, 5, line));
