@@ -30,11 +30,16 @@ TEST(Window, OpensAt1280x720OnTheTitleScreenOverTheBackdrop) {
   EXPECT_EQ(game.window.getSize(), sf::Vector2u(1280, 720));
   EXPECT_EQ(game.state, GameState::Menu);
   EXPECT_FALSE(game.fullscreen);
-  // The backdrop: the clear colour with a faint grid every sixty pixels
-  // (compared at every third pixel with the title screen drawn without fonts in
-  // online_nameentry_test.cpp).
+  // The backdrop picture: the clear colour with a faint grid every sixty
+  // pixels, rows and columns crossing (the whole grid is compared with the
+  // title screen drawn without fonts in online_nameentry_test.cpp).
   ASSERT_TRUE(game.backgroundReady);
   const sf::Color line = test::blend(test::kClearColour, {29, 158, 117, 10});
+  const sf::Image picture = game.background.getTexture().copyToImage();
+  EXPECT_TRUE(test::colourNear(picture, 30, 30, test::kClearColour));
+  EXPECT_TRUE(test::colourNear(picture, 60, 30, line));
+  EXPECT_TRUE(test::colourNear(picture, 30, 60, line));
+  EXPECT_TRUE(test::colourNear(picture, 1260, 660, test::blend(line, {29, 158, 117, 10})));
   // And every frame starts with it.
   const sf::Image frame = test::capture(game);
   EXPECT_TRUE(test::colourNear(frame, 120, 5, line));
