@@ -19,6 +19,8 @@ ROOT_PACKAGES=(
   clang clang-tidy clang-format libclang-rt-19-dev
   g++-mingw-w64-x86-64-posix
   valgrind gdb time
+  wine wine64 zip unzip dpkg-dev bubblewrap procps
+  pulseaudio pulseaudio-utils libpulse0 libasound2t64 libasound2-plugins
 )
 
 say() { printf '[snokrystal] %s\n' "$*" >&2; }
