@@ -2,11 +2,11 @@
 
 #include <array>
 #include <cstddef>
-#include <deque>
 #include <utility>
 
 #include "puzzle/Levels.h"
 #include "puzzle/Slide.h"
+#include "puzzle/Solver.h"
 
 std::uint32_t MazeRandom::next() {
   state = state * 1664525u + 1013904223u;
@@ -91,37 +91,6 @@ std::uint32_t levelSeed(int index, std::int64_t clockSeconds) {
   return static_cast<std::uint32_t>(index) * 57005u + 57047u;
 }
 
-int shortestSolution(const Board& board, int rows, int columns) {
-  // Breadth first over the cells a slide can come to rest on.
-  const auto at = [columns](int row, int column) {
-    return static_cast<std::size_t>(row) * static_cast<std::size_t>(columns) +
-           static_cast<std::size_t>(column);
-  };
-  std::vector<int> distance(static_cast<std::size_t>(rows) * static_cast<std::size_t>(columns), -1);
-  std::deque<GridCell> queue;
-  distance[at(0, 0)] = 0;
-  queue.push_back({0, 0});
-  constexpr std::array<MazeStep, 4> kSteps{{{-1, 0}, {1, 0}, {0, -1}, {0, 1}}};
-  while (!queue.empty()) {
-    const GridCell here = queue.front();
-    queue.pop_front();
-    const int slides = distance[at(here.row, here.column)];
-    if (here.row == rows - 1 && here.column == columns - 1) {
-      return slides;
-    }
-    for (const MazeStep step : kSteps) {
-      const SlideResult slide =
-          traceSlide(board, here.row, here.column, step.row, step.column, rows, columns);
-      int& seen = distance[at(slide.endRow, slide.endColumn)];
-      if (seen < 0) {
-        seen = slides + 1;
-        queue.push_back({slide.endRow, slide.endColumn});
-      }
-    }
-  }
-  return -1;
-}
-
 Board generateLevelBoard(int index, std::int64_t clockSeconds, int* retries) {
   const LevelInfo& level = kLevels[static_cast<std::size_t>(index)];
   std::uint32_t seed = levelSeed(index, clockSeconds);
@@ -130,7 +99,7 @@ Board generateLevelBoard(int index, std::int64_t clockSeconds, int* retries) {
   // The clock's board may have a goal no sequence of slides can rest on; the
   // next seeds are tried until one can be won. Levels 1-4 are all winnable.
   if (index == kLastLevel) {
-    while (shortestSolution(board, level.rows, level.columns) < 0) {
+    while (!solveBoard(board, level.rows, level.columns)) {
       ++seed;
       ++skipped;
       board = generateMaze(level.columns, level.rows, seed);

@@ -51,10 +51,6 @@ void carveFrom(MazeCarving& carving, int row, int column);
 // Seed of a level: fixed for levels 1-4, the clock's low 32 bits for level 5.
 std::uint32_t levelSeed(int index, std::int64_t clockSeconds);
 
-// Fewest slides from the start (0, 0) to the goal (rows-1, columns-1), or -1
-// when no sequence of slides comes to rest on the goal.
-int shortestSolution(const Board& board, int rows, int columns);
-
 // The board a level is played on. Level 5 skips to the next seed until its
 // goal can be reached; retries, when given, receives how many seeds were
 // skipped.

@@ -164,15 +164,15 @@ TEST(Solver, ShortestSolutions) {
   for (int index = 0; index < kLastLevel; ++index) {
     const LevelInfo& level = kLevels[static_cast<std::size_t>(index)];
     const Board board = generateMaze(level.columns, level.rows, levelSeed(index, 0));
-    EXPECT_EQ(shortestSolution(board, level.rows, level.columns), fixed[index]) << level.label;
+    EXPECT_EQ(test::slideCount(board, level.rows, level.columns), fixed[index]) << level.label;
   }
-  EXPECT_EQ(shortestSolution(test::openBoard(4, 4), 4, 4), 2);
-  EXPECT_EQ(shortestSolution(test::openBoard(1, 1), 1, 1), 0);
+  EXPECT_EQ(test::slideCount(test::openBoard(4, 4), 4, 4), 2);
+  EXPECT_EQ(test::slideCount(test::openBoard(1, 1), 1, 1), 0);
   Board board = test::openBoard(3, 3);
   board[1][2].southWall = true;  // above the goal: the way along the bottom row is left
-  EXPECT_EQ(shortestSolution(board, 3, 3), 2);
+  EXPECT_EQ(test::slideCount(board, 3, 3), 2);
   board[2][1].eastWall = true;  // and left of it: no slide can come to rest there
-  EXPECT_EQ(shortestSolution(board, 3, 3), -1);
+  EXPECT_EQ(test::slideCount(board, 3, 3), -1);
 }
 
 TEST(LevelFive, BoardIsAlwaysWinnable) {
@@ -184,7 +184,7 @@ TEST(LevelFive, BoardIsAlwaysWinnable) {
     int retries = -1;
     const Board board = generateLevelBoard(kLastLevel, clock, &retries);
     ASSERT_GE(retries, 0);
-    EXPECT_GE(shortestSolution(board, level.rows, level.columns), 1) << clock;
+    EXPECT_GE(test::slideCount(board, level.rows, level.columns), 1) << clock;
     // The board is the first winnable one from the clock's seed on.
     const auto seed = static_cast<std::uint32_t>(clock);
     EXPECT_TRUE(sameBoard(
@@ -193,7 +193,7 @@ TEST(LevelFive, BoardIsAlwaysWinnable) {
     for (int k = 0; k < retries; ++k) {
       const Board skipped =
           generateMaze(level.columns, level.rows, seed + static_cast<std::uint32_t>(k));
-      EXPECT_EQ(shortestSolution(skipped, level.rows, level.columns), -1) << clock;
+      EXPECT_EQ(test::slideCount(skipped, level.rows, level.columns), -1) << clock;
     }
     needed += retries > 0 ? 1 : 0;
   }

@@ -120,26 +120,16 @@ inline ::testing::AssertionResult centredOn(const Ink& ink, float x, float toler
 // the goal, found over the board the game is playing; empty when none.
 inline std::vector<sf::Keyboard::Key> solution(const Game& game) {
   using Key = sf::Keyboard::Key;
-  using Pos = std::pair<int, int>;
-  const std::tuple<int, int, Key> steps[] = {
-      {-1, 0, Key::Up}, {1, 0, Key::Down}, {0, -1, Key::Left}, {0, 1, Key::Right}};
-  std::map<Pos, std::vector<Key>> reached{{{game.playerRow, game.playerCol}, {}}};
-  std::deque<Pos> queue{{game.playerRow, game.playerCol}};
-  const Pos goal{game.rows - 1, game.columns - 1};
-  while (!queue.empty() && !reached.contains(goal)) {
-    const Pos at = queue.front();
-    queue.pop_front();
-    for (const auto& [rowStep, columnStep, key] : steps) {
-      const SlideResult slide =
-          traceSlide(game.board, at.first, at.second, rowStep, columnStep, game.rows, game.columns);
-      const Pos next{slide.endRow, slide.endColumn};
-      if (reached.contains(next)) continue;
-      reached[next] = reached[at];
-      reached[next].push_back(key);
-      queue.push_back(next);
-    }
+  const auto steps = solveBoard(game.board, game.rows, game.columns,
+                                {.row = game.playerRow, .column = game.playerCol});
+  std::vector<Key> keys;
+  for (const MazeStep step : steps.value_or(std::vector<MazeStep>{})) {
+    keys.push_back(step.row < 0   ? Key::Up
+                   : step.row > 0 ? Key::Down
+                   : step.column < 0 ? Key::Left
+                                     : Key::Right);
   }
-  return reached.contains(goal) ? reached[goal] : std::vector<Key>{};
+  return keys;
 }
 
 // Presses each key and lets its slide run to the end with 0.05 s frames.

@@ -10,10 +10,17 @@
 #include <SFML/Graphics.hpp>
 
 #include "puzzle/Maze.h"
+#include "puzzle/Solver.h"
 
 struct Game;
 
 namespace test {
+
+// The fewest slides from the start to the goal, or -1 when none.
+inline int slideCount(const Board& board, int rows, int columns) {
+  const auto steps = solveBoard(board, rows, columns);
+  return steps ? static_cast<int>(steps->size()) : -1;
+}
 
 // Real events, as the window would deliver them.
 sf::Event keyPress(sf::Keyboard::Key key);
