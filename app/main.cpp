@@ -4,8 +4,10 @@
 #include "app/Platform.h"
 
 int main() {
-  Game game;
+  // Before the window and the sound device open: what their libraries say of
+  // a machine without a GPU or a sound device is not for the player.
   discardStandardError();
+  Game game;
 
   sf::Clock clock;
   while (game.window.isOpen()) {

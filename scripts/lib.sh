@@ -83,31 +83,101 @@ native_mode() {
   [ "$_SNOKRYSTAL_IS_NATIVE" = 1 ]
 }
 
-# Runs a command inside the build environment. The working directory is the
-# current one when it lies inside the repository, else the repository root.
+# The directory a command runs in: the current one when it lies inside the
+# repository, else the repository root.
+work_dir() {
+  case "$PWD/" in "$REPO"/*) printf '%s\n' "$PWD" ;; *) printf '%s\n' "$REPO" ;; esac
+}
+
+# The sandbox around the build root that every command runs in (sets args):
+# the root as /, private /proc, /dev, /run and /tmp, the repository, and the
+# X display when there is one.
+sandbox_args() {
+  # The repository is bound after /tmp so that it may itself live there.
+  args=(--bind "$ROOT" / --proc /proc --dev /dev --tmpfs /run --tmpfs /tmp
+    --bind "$REPO" "$REPO" --chdir "$1"
+    --setenv PATH /usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin
+    --setenv HOME /root --unsetenv LD_LIBRARY_PATH --unsetenv PYTHONPATH)
+  if [ -n "${DISPLAY:-}" ] && [ -d /tmp/.X11-unix ]; then
+    args+=(--bind /tmp/.X11-unix /tmp/.X11-unix)
+    if [ -n "${XAUTHORITY:-}" ] && [ -f "$XAUTHORITY" ]; then
+      args+=(--ro-bind "$XAUTHORITY" "$XAUTHORITY")
+    fi
+  fi
+}
+
+# ALSA without any configuration knows no card and probes none. Its stock
+# configuration looks for card 0 and prints errors on a machine without one.
+ALSA_NO_CARD=(--setenv ALSA_CONFIG_PATH /dev/null)
+
+# Runs a command inside the build environment, closed to the machine: a
+# private network namespace (loopback only), so virtual X servers of parallel
+# runs cannot meet through abstract sockets and tests never reach outside the
+# machine, and no sound device.
 in_env() {
-  local dir=$REPO
-  case "$PWD/" in "$REPO"/*) dir=$PWD ;; esac
+  local dir args
+  dir=$(work_dir)
   if native_mode; then
     (cd "$dir" && "$@")
     return
   fi
-  # The repository is bound last so that it may itself live under /tmp.
-  local args=(--bind "$ROOT" / --proc /proc --dev /dev --tmpfs /run --tmpfs /tmp
-    --bind "$REPO" "$REPO" --chdir "$dir"
-    --setenv PATH /usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin
-    --setenv HOME /root --unsetenv LD_LIBRARY_PATH --unsetenv PYTHONPATH)
-  # A private network namespace (loopback only) unless the game needs the
-  # network: virtual X servers of parallel runs then cannot meet through
-  # abstract sockets, and tests never reach outside the machine.
-  if [ "${SNOKRYSTAL_SHARE_NET:-0}" = 1 ]; then
-    [ -r /etc/resolv.conf ] && args+=(--ro-bind /etc/resolv.conf /etc/resolv.conf)
+  sandbox_args "$dir"
+  args+=(--unshare-net "${ALSA_NO_CARD[@]}")
+  bwrap "${args[@]}" "$@"
+}
+
+# The desktop's sound server socket (PulseAudio, or PipeWire's PulseAudio
+# server): PULSE_SERVER as unix:PATH or PATH, else where desktops keep it.
+# Prints nothing when there is none.
+pulse_socket() {
+  local socket=${PULSE_SERVER:-}
+  socket=${socket#unix:}
+  if [ -z "$socket" ] && [ -n "${XDG_RUNTIME_DIR:-}" ]; then
+    socket=$XDG_RUNTIME_DIR/pulse/native
+  fi
+  if [ -S "$socket" ]; then printf '%s\n' "$socket"; fi
+}
+
+# The sandbox of the game on the player's desktop (sets args): the build
+# environment with what a desktop game needs of the machine, and no more.
+desktop_args() {
+  sandbox_args "$1"
+  # A fresh home: the game writes nothing, and the libraries' caches stay out
+  # of the build root.
+  args+=(--tmpfs /root)
+  # The network (not unshared) and its name service, for the leaderboard.
+  if [ -r /etc/resolv.conf ]; then args+=(--ro-bind /etc/resolv.conf /etc/resolv.conf); fi
+  # The GPU's device nodes, and the part of /sys in which Mesa looks up which
+  # driver they need; without them every frame is drawn in software.
+  if [ -d /dev/dri ]; then
+    args+=(--dev-bind /dev/dri /dev/dri --ro-bind-try /sys/dev /sys/dev
+      --ro-bind-try /sys/devices /sys/devices)
+  fi
+  # Sound goes to the desktop's sound server when it has one (which owns the
+  # sound card then), else straight to the ALSA devices; with neither the
+  # game is silent.
+  local socket cookie=${PULSE_COOKIE:-$HOME/.config/pulse/cookie}
+  socket=$(pulse_socket)
+  if [ -n "$socket" ]; then
+    args+=(--ro-bind "$socket" /run/pulse/native --setenv PULSE_SERVER unix:/run/pulse/native)
+    if [ -f "$cookie" ]; then
+      args+=(--ro-bind "$cookie" /run/pulse/cookie --setenv PULSE_COOKIE /run/pulse/cookie)
+    fi
+  elif [ -d /dev/snd ]; then
+    args+=(--dev-bind /dev/snd /dev/snd)
   else
-    args+=(--unshare-net)
+    args+=("${ALSA_NO_CARD[@]}")
   fi
-  if [ -n "${DISPLAY:-}" ] && [ -d /tmp/.X11-unix ]; then
-    args+=(--bind /tmp/.X11-unix /tmp/.X11-unix)
-    [ -n "${XAUTHORITY:-}" ] && [ -f "$XAUTHORITY" ] && args+=(--ro-bind "$XAUTHORITY" "$XAUTHORITY")
+}
+
+# Runs the game as a desktop program (see desktop_args); scripts/run uses it.
+in_desktop() {
+  local dir args
+  dir=$(work_dir)
+  if native_mode; then
+    (cd "$dir" && "$@")
+    return
   fi
+  desktop_args "$dir"
   bwrap "${args[@]}" "$@"
 }

@@ -1,0 +1,169 @@
+#!/usr/bin/env python3
+"""The game as scripts/run starts it, on a desktop made up here.
+
+desktop.py sound GAME   a PulseAudio server with a null sink: one burst per slide, none while muted
+desktop.py silent GAME  no sound server, no sound card: the game plays and quits with 0
+desktop.py args         what the launcher shares of the machine
+"""
+import array
+import os
+import socket
+import subprocess
+import sys
+import tempfile
+import time
+
+REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+RATE = 44100
+FLOOR = 64  # a recorded sample louder than this is sound
+WINDOW = RATE // 200  # 5 ms
+GAP = 6  # quiet windows (30 ms) that end a burst
+
+
+def wait_for(what, condition, seconds=60):
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        value = condition()
+        if value:
+            return value
+        time.sleep(0.02)
+    sys.exit(f"no {what} within {seconds} s")
+
+
+def launcher(*command, env=None):
+    """Runs scripts/run's launcher with the build environment itself as the root."""
+    script = 'set -euo pipefail; source scripts/lib.sh; "$@"'
+    env = dict(env or os.environ, SNOKRYSTAL_ROOT="/", SNOKRYSTAL_NATIVE="0")
+    return subprocess.Popen(["bash", "-c", script, "launcher", *command], cwd=REPO, env=env,
+                            stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+
+
+def start_game(game, env):
+    process = launcher("in_desktop", game, env=env)
+    search = ["xdotool", "search", "--onlyvisible", "--name", "SNOKRYSTAL"]
+    window = wait_for("game window", lambda: subprocess.run(
+        search, capture_output=True, text=True).stdout.split())[0]
+    subprocess.run(["xdotool", "windowfocus", "--sync", window], check=True, timeout=30)
+    return process
+
+
+def keys(*names):
+    subprocess.run(["xdotool", "key", *names], check=True, timeout=30)
+
+
+def quit_game(process):
+    keys("Escape", "Up", "Return")  # the pause menu's last line: "AVSLUTT"
+    output = process.communicate(timeout=60)[0]
+    assert process.returncode == 0, f"exit code {process.returncode}"
+    assert output == "", f"the game printed: {output!r}"
+
+
+def bursts(recording):
+    """(first sample, last sample, peak) of each sound followed by 30 ms of silence."""
+    with open(recording, "rb") as file:
+        data = file.read()
+    samples = array.array("h", data[:len(data) // 2 * 2])
+    found, start, quiet = [], None, 0
+    for at in range(0, len(samples) - WINDOW + 1, WINDOW):
+        chunk = samples[at:at + WINDOW]
+        if max(chunk) > FLOOR or -min(chunk) > FLOOR:
+            start, quiet, end = at if start is None else start, 0, at + WINDOW
+        elif start is not None:
+            quiet += 1
+            if quiet == GAP:
+                part = samples[start:end]
+                loud = [i for i, s in enumerate(part) if abs(s) > FLOOR]
+                found.append((start + loud[0], start + loud[-1], max(max(part), -min(part))))
+                start = None
+    return found
+
+
+def sound(game):
+    with tempfile.TemporaryDirectory() as home:
+        address = os.path.join(home, "pulse", "native")
+        os.mkdir(os.path.dirname(address))
+        with open(os.path.join(home, "null.pa"), "w") as script:
+            script.write("load-module module-null-sink sink_name=snow\n"
+                         f"load-module module-native-protocol-unix socket={address}\n")
+        env = dict(os.environ, HOME=home, XDG_RUNTIME_DIR=home)
+        env.pop("PULSE_SERVER", None)
+        server = subprocess.Popen(["pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1",
+                                   "--use-pid-file=no", "-F", script.name], env=env,
+                                  stderr=subprocess.DEVNULL)
+        recording = os.path.join(home, "monitor.raw")
+        try:
+            wait_for("sound server", lambda: os.path.exists(address))
+            with open(recording, "wb") as out, subprocess.Popen(
+                    ["parec", "-s", f"unix:{address}", "-d", "snow.monitor", "--raw",
+                     "--format=s16le", f"--rate={RATE}", "--channels=1", "--latency-msec=20"],
+                    env=env, stdout=out) as recorder:
+                try:
+                    play_with_sound(game, env, recording)
+                finally:
+                    recorder.terminate()
+        finally:
+            server.terminate()
+            server.wait(timeout=30)
+
+
+def play_with_sound(game, env, recording):
+    process = start_game(game, env)
+    keys("1")  # level 1
+    # R puts the figure back on the start, so Right always slides (three
+    # cells), however soon after the last slide the keys come.
+    for slide in range(1, 9):
+        keys("r", "Right")
+        wait_for(f"burst {slide}", lambda: len(bursts(recording)) >= slide)
+    keys("m", "r", "Right")
+    # Time for a sound that should not be there to reach the recording.
+    grown = os.path.getsize(recording) + RATE
+    wait_for("half a second more recording", lambda: os.path.getsize(recording) >= grown)
+    assert len(bursts(recording)) == 8, "a slide with sound off was heard"
+    keys("m", "r", "Right")
+    wait_for("the burst after M again", lambda: len(bursts(recording)) >= 9)
+    quit_game(process)
+    found = bursts(recording)
+    for first, last, peak in found:
+        print(f"burst: {(last - first + 1) * 1000 / RATE:.1f} ms, peak {peak}")
+    assert len(found) == 9, f"{len(found)} bursts for 9 audible slides"
+    assert all(20 <= (last - first + 1) * 1000 / RATE <= 70 and peak > 2000
+               for first, last, peak in found)
+
+
+def silent(game):
+    with tempfile.TemporaryDirectory() as runtime:
+        env = dict(os.environ, XDG_RUNTIME_DIR=runtime)
+        env.pop("PULSE_SERVER", None)
+        assert not os.path.exists("/dev/snd")
+        process = start_game(game, env)
+        keys("1", "Right", "m", "Left", "m", "r", "Right")
+        quit_game(process)
+
+
+def shared(*device_dirs, env=None):
+    """The launcher's arguments and the /dev paths they share, on a machine with these folders."""
+    made = [arg for path in device_dirs for arg in ("--dir", path)]
+    shell = 'source scripts/lib.sh; desktop_args "$PWD"; printf "%s\\n" "${args[@]}"'
+    command = ["bwrap", "--bind", "/", "/", "--dev", "/dev", *made, "--chdir", REPO,
+               "bash", "-c", shell]
+    args = subprocess.run(command, env=dict(env or os.environ, SNOKRYSTAL_ROOT="/"),
+                          capture_output=True, text=True, check=True).stdout.split("\n")
+    sources = [args[i + 1] for i, arg in enumerate(args) if arg.endswith(("bind", "bind-try"))]
+    return "\n".join(args), [source for source in sources if source.startswith("/dev")]
+
+
+def launcher_args():
+    text, devices = shared()
+    assert devices == [] and "ALSA_CONFIG_PATH\n/dev/null" in text, text
+    text, devices = shared("/dev/dri", "/dev/snd", "/dev/input")
+    assert devices == ["/dev/dri", "/dev/snd"] and "ALSA_CONFIG_PATH" not in text, text
+    with tempfile.TemporaryDirectory() as runtime:
+        os.mkdir(os.path.join(runtime, "pulse"))
+        server = socket.socket(socket.AF_UNIX)
+        server.bind(os.path.join(runtime, "pulse", "native"))
+        text, devices = shared("/dev/dri", "/dev/snd", env=dict(os.environ, XDG_RUNTIME_DIR=runtime))
+        assert devices == ["/dev/dri"] and "PULSE_SERVER\nunix:/run/pulse/native" in text, text
+
+
+if __name__ == "__main__":
+    {"sound": sound, "silent": silent, "args": launcher_args}[sys.argv[1]](*sys.argv[2:])
