@@ -30,16 +30,12 @@ def wait_for(what, condition, seconds=60):
     sys.exit(f"no {what} within {seconds} s")
 
 
-def launcher(*command, env=None):
-    """Runs scripts/run's launcher with the build environment itself as the root."""
-    script = 'set -euo pipefail; source scripts/lib.sh; "$@"'
-    env = dict(env or os.environ, SNOKRYSTAL_ROOT="/", SNOKRYSTAL_NATIVE="0")
-    return subprocess.Popen(["bash", "-c", script, "launcher", *command], cwd=REPO, env=env,
-                            stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
-
-
 def start_game(game, env):
-    process = launcher("in_desktop", game, env=env)
+    """The game through scripts/run's launcher, with the build environment itself as the root."""
+    script = 'set -euo pipefail; source scripts/lib.sh; in_desktop "$1"'
+    process = subprocess.Popen(["bash", "-c", script, "run", game], cwd=REPO, text=True,
+                               env=dict(env, SNOKRYSTAL_ROOT="/", SNOKRYSTAL_NATIVE="0"),
+                               stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
     search = ["xdotool", "search", "--onlyvisible", "--name", "SNOKRYSTAL"]
     window = wait_for("game window", lambda: subprocess.run(
         search, capture_output=True, text=True).stdout.split())[0]
@@ -87,23 +83,22 @@ def sound(game):
                          f"load-module module-native-protocol-unix socket={address}\n")
         env = dict(os.environ, HOME=home, XDG_RUNTIME_DIR=home)
         env.pop("PULSE_SERVER", None)
-        server = subprocess.Popen(["pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1",
-                                   "--use-pid-file=no", "-F", script.name], env=env,
-                                  stderr=subprocess.DEVNULL)
-        recording = os.path.join(home, "monitor.raw")
+        recording, children = os.path.join(home, "monitor.raw"), []
         try:
+            children.append(subprocess.Popen(
+                ["pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no",
+                 "-F", script.name], env=env, stderr=subprocess.DEVNULL))
             wait_for("sound server", lambda: os.path.exists(address))
-            with open(recording, "wb") as out, subprocess.Popen(
+            with open(recording, "wb") as out:
+                children.insert(0, subprocess.Popen(
                     ["parec", "-s", f"unix:{address}", "-d", "snow.monitor", "--raw",
                      "--format=s16le", f"--rate={RATE}", "--channels=1", "--latency-msec=20"],
-                    env=env, stdout=out) as recorder:
-                try:
-                    play_with_sound(game, env, recording)
-                finally:
-                    recorder.terminate()
+                    env=env, stdout=out))
+            play_with_sound(game, env, recording)
         finally:
-            server.terminate()
-            server.wait(timeout=30)
+            for child in children:
+                child.terminate()
+                child.wait(timeout=30)
 
 
 def play_with_sound(game, env, recording):
@@ -136,20 +131,19 @@ def silent(game):
         env.pop("PULSE_SERVER", None)
         assert not os.path.exists("/dev/snd")
         process = start_game(game, env)
-        keys("1", "Right", "m", "Left", "m", "r", "Right")
+        keys("1", "Right", "r", "Right")
         quit_game(process)
 
 
-def shared(*device_dirs, env=None):
-    """The launcher's arguments and the /dev paths they share, on a machine with these folders."""
+def shared(*device_dirs, env=os.environ):
+    """The launcher's arguments and what they share of /dev, on a machine with these folders."""
     made = [arg for path in device_dirs for arg in ("--dir", path)]
     shell = 'source scripts/lib.sh; desktop_args "$PWD"; printf "%s\\n" "${args[@]}"'
-    command = ["bwrap", "--bind", "/", "/", "--dev", "/dev", *made, "--chdir", REPO,
-               "bash", "-c", shell]
-    args = subprocess.run(command, env=dict(env or os.environ, SNOKRYSTAL_ROOT="/"),
+    args = subprocess.run(["bwrap", "--bind", "/", "/", "--dev", "/dev", *made, "--chdir", REPO,
+                           "bash", "-c", shell], env=dict(env, SNOKRYSTAL_ROOT="/"),
                           capture_output=True, text=True, check=True).stdout.split("\n")
-    sources = [args[i + 1] for i, arg in enumerate(args) if arg.endswith(("bind", "bind-try"))]
-    return "\n".join(args), [source for source in sources if source.startswith("/dev")]
+    bound = [args[i + 1] for i, arg in enumerate(args) if arg.endswith(("bind", "bind-try"))]
+    return "\n".join(args), [path for path in bound if path.startswith("/dev")]
 
 
 def launcher_args():
@@ -159,8 +153,7 @@ def launcher_args():
     assert devices == ["/dev/dri", "/dev/snd"] and "ALSA_CONFIG_PATH" not in text, text
     with tempfile.TemporaryDirectory() as runtime:
         os.mkdir(os.path.join(runtime, "pulse"))
-        server = socket.socket(socket.AF_UNIX)
-        server.bind(os.path.join(runtime, "pulse", "native"))
+        socket.socket(socket.AF_UNIX).bind(os.path.join(runtime, "pulse", "native"))
         text, devices = shared("/dev/dri", "/dev/snd", env=dict(os.environ, XDG_RUNTIME_DIR=runtime))
         assert devices == ["/dev/dri"] and "PULSE_SERVER\nunix:/run/pulse/native" in text, text
 
