@@ -90,12 +90,15 @@ work_dir() {
 }
 
 # The sandbox around the build root that every command runs in (sets args):
-# the root as /, private /proc, /dev, /run and /tmp, the repository, and the
-# X display when there is one.
+# the root as /, private /proc, /dev, /run and /tmp, then any further mounts
+# given after DIR, the repository, and the X display when there is one.
 sandbox_args() {
-  # The repository is bound after /tmp so that it may itself live there.
-  args=(--bind "$ROOT" / --proc /proc --dev /dev --tmpfs /run --tmpfs /tmp
-    --bind "$REPO" "$REPO" --chdir "$1"
+  local dir=$1
+  shift
+  # The repository is bound after the private folders so that it may itself
+  # live in one of them.
+  args=(--bind "$ROOT" / --proc /proc --dev /dev --tmpfs /run --tmpfs /tmp "$@"
+    --bind "$REPO" "$REPO" --chdir "$dir"
     --setenv PATH /usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin
     --setenv HOME /root --unsetenv LD_LIBRARY_PATH --unsetenv PYTHONPATH)
   if [ -n "${DISPLAY:-}" ] && [ -d /tmp/.X11-unix ]; then
@@ -141,10 +144,9 @@ pulse_socket() {
 # The sandbox of the game on the player's desktop (sets args): the build
 # environment with what a desktop game needs of the machine, and no more.
 desktop_args() {
-  sandbox_args "$1"
   # A fresh home: the game writes nothing, and the libraries' caches stay out
   # of the build root.
-  args+=(--tmpfs /root)
+  sandbox_args "$1" --tmpfs /root
   # The network (not unshared) and its name service, for the leaderboard.
   if [ -r /etc/resolv.conf ]; then args+=(--ro-bind /etc/resolv.conf /etc/resolv.conf); fi
   # The GPU's device nodes, and the part of /sys in which Mesa looks up which
