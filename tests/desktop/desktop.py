@@ -1,17 +1,9 @@
 #!/usr/bin/env python3
-"""The game as scripts/run starts it, on a desktop made up here.
-
-desktop.py sound GAME   a PulseAudio server with a null sink: one burst per slide, none while muted
-desktop.py silent GAME  no sound server, no sound card: the game plays and quits with 0
-desktop.py args         what the launcher shares of the machine
-"""
-import array
-import os
-import socket
-import subprocess
-import sys
-import tempfile
-import time
+# The game as scripts/run starts it, on a desktop made up here:
+#   desktop.py sound GAME   a PulseAudio server with a null sink: one sound per slide, none muted
+#   desktop.py silent GAME  no sound server, no sound card: the game plays and quits with 0
+#   desktop.py args         what the launcher shares of the machine
+import array, os, socket, subprocess, sys, tempfile, time  # noqa: E401
 
 REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 RATE = 44100
@@ -30,8 +22,8 @@ def wait_for(what, condition, seconds=60):
     sys.exit(f"no {what} within {seconds} s")
 
 
+# The game through scripts/run's launcher, with the build environment itself as the root.
 def start_game(game, env):
-    """The game through scripts/run's launcher, with the build environment itself as the root."""
     script = 'set -euo pipefail; source scripts/lib.sh; in_desktop "$1"'
     process = subprocess.Popen(["bash", "-c", script, "run", game], cwd=REPO, text=True,
                                env=dict(env, SNOKRYSTAL_ROOT="/", SNOKRYSTAL_NATIVE="0"),
@@ -54,8 +46,8 @@ def quit_game(process):
     assert output == "", f"the game printed: {output!r}"
 
 
+# (milliseconds above FLOOR, peak) of each sound that is followed by GAP of silence.
 def bursts(recording):
-    """(milliseconds above FLOOR, peak) of each sound that is followed by GAP of silence."""
     with open(recording, "rb") as file:
         data = file.read()
     samples = array.array("h", data[:len(data) // 2 * 2])
@@ -134,8 +126,8 @@ def silent(game):
         quit_game(process)
 
 
+# The launcher's arguments and what they share of /dev, on a machine with these folders.
 def shared(*device_dirs, env=os.environ):
-    """The launcher's arguments and what they share of /dev, on a machine with these folders."""
     made = [arg for path in device_dirs for arg in ("--dir", path)]
     shell = 'source scripts/lib.sh; desktop_args "$PWD"; printf "%s\\n" "${args[@]}"'
     args = subprocess.run(["bwrap", "--bind", "/", "/", "--dev", "/dev", *made, "--chdir", REPO,
