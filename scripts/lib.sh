@@ -116,7 +116,9 @@ ALSA_NO_CARD=(--setenv ALSA_CONFIG_PATH /dev/null)
 # Runs a command inside the build environment, closed to the machine: a
 # private network namespace (loopback only), so virtual X servers of parallel
 # runs cannot meet through abstract sockets and tests never reach outside the
-# machine, and no sound device.
+# machine; no sound device; and a runtime folder in the private /run, where
+# the sound library looks for a server instead of leaving links in the build
+# root's home.
 in_env() {
   local dir args
   dir=$(work_dir)
@@ -125,7 +127,7 @@ in_env() {
     return
   fi
   sandbox_args "$dir"
-  args+=(--unshare-net "${ALSA_NO_CARD[@]}")
+  args+=(--unshare-net "${ALSA_NO_CARD[@]}" --setenv XDG_RUNTIME_DIR /run)
   bwrap "${args[@]}" "$@"
 }
 
