@@ -15,6 +15,7 @@ import zipfile
 
 import numpy as np
 
+sys.dont_write_bytecode = True  # nothing written into the source tree
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "score_server"))
 import score_server  # noqa: E402
 
