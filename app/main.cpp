@@ -4,10 +4,8 @@
 #include "app/Platform.h"
 
 int main() {
-  // Before the window and the sound device open: what their libraries say of
-  // a machine without a GPU or a sound device is not for the player.
-  discardStandardError();
   Game game;
+  discardStandardError();
 
   sf::Clock clock;
   while (game.window.isOpen()) {

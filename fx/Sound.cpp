@@ -2,9 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <streambuf>
-
-#include <SFML/System/Err.hpp>
 
 #include "fx/GameRandom.h"
 
@@ -64,9 +61,6 @@ VoiceSettings voiceSettingsFor(float strength) {
 }
 
 SoundBank::SoundBank() {
-  // The first voice opens the sound device; what the audio library reports
-  // about it (no server, no device) is not shown.
-  std::streambuf* const errors = sf::err().rdbuf(nullptr);
   for (std::size_t i = 0; i < buffers.size(); ++i) {
     const std::vector<std::int16_t> samples = makeMoveSamples(kStartFrequencies[i], kMoveAmplitude);
     // Without a working audio device the game simply stays silent.
@@ -74,7 +68,6 @@ SoundBank::SoundBank() {
                                                  {sf::SoundChannel::Mono}));
     voices[i].emplace(buffers[i]).setVolume(kBaseVolume);
   }
-  sf::err().rdbuf(errors);
 }
 
 void SoundBank::playMove(float strength) {
