@@ -180,7 +180,8 @@ void measureBlock(Game& game, const sf::Texture& backdrop, Scene& scene, int fra
       bench::restore(game, *scene.state);
       if (scene.afresh) {
         game.winPicture.shows.reset();
-        game.texts.entries.clear();
+        game.sceneLayer.texts.clear();
+        game.topLayer.texts.clear();
       }
       time = gameFrame(game);
     }
