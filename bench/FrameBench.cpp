@@ -38,6 +38,7 @@
 #include "bench/Probe.h"
 #include "bench/Scenes.h"
 #include "bench/SilentServer.h"
+#include "render/Look.h"
 
 namespace {
 
@@ -142,7 +143,7 @@ FrameTime gameFrame(Game& game) {
 
 FrameTime floorFrame(Game& game, const sf::Texture& backdrop) {
   const Clock::time_point start = Clock::now();
-  game.window.clear(sf::Color(4, 8, 16, 255));
+  game.window.clear(look::kNight);
   game.window.draw(sf::Sprite(backdrop));
   const Clock::time_point drawn = Clock::now();
   game.window.display();
