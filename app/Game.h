@@ -49,7 +49,7 @@ struct Game {
   void update(float dt);
   void render();  // drawFrame, then present it
   void drawFrame();
-  void drawScene(Canvas& canvas);  // all but the confetti and the win screen's top layer
+  void drawScene(Canvas& canvas) const;  // all but the confetti and the win screen's top layer
 
   // Drains a queue of events; stops at a close event and leaves the rest.
   void drainEvents(const std::function<std::optional<sf::Event>()>& nextEvent);
@@ -71,33 +71,33 @@ struct Game {
   void spawnConfetti();
 
   // Drawing: each screen records into a canvas, which the frame sends to the
-  // window (render/Frame.cpp).
-  void drawTitleScreen(Canvas& canvas);
-  void drawCheckerTint(Canvas& canvas);
+  // window (render/Frame.cpp). Recording changes nothing of the game.
+  void drawTitleScreen(Canvas& canvas) const;
+  void drawCheckerTint(Canvas& canvas) const;
   void drawBoardMarkers(Canvas& canvas, int boardColumns, int boardRows, float tile,
-                        sf::Vector2f offset);
+                        sf::Vector2f offset) const;
   void drawTrail(Canvas& canvas, const std::vector<GridCell>& cells, float tile,
-                 sf::Vector2f offset);
+                 sf::Vector2f offset) const;
   void drawWalls(Canvas& canvas, const Board& cells, int boardColumns, int boardRows, float tile,
-                 sf::Vector2f offset);
+                 sf::Vector2f offset) const;
   sf::Vector2f playerPosition() const;
   void drawPlayer(Canvas& canvas, sf::Vector2f position, float tile, float phase, bool isSliding,
-                  float progress);
-  void drawPauseOverlay(Canvas& canvas);
-  void drawMenu(Canvas& canvas, float top, float centreX, float width);
+                  float progress) const;
+  void drawPauseOverlay(Canvas& canvas) const;
+  void drawMenu(Canvas& canvas, float top, float centreX, float width) const;
   // The win screen, bottom up: its panel, its menu, the name entry's panel,
   // the typed name line. The keys change only the topmost part in use (the
   // menu, or the name line), which the top layer draws in every frame over
   // the scene, or over the kept picture of it (render/WinPicture.h).
-  void drawWinOverlay(Canvas& canvas);
-  void drawWinMenu(Canvas& canvas);
-  void drawNameEntryPanel(Canvas& canvas);
-  void drawNameEntryLine(Canvas& canvas);
+  void drawWinOverlay(Canvas& canvas) const;
+  void drawWinMenu(Canvas& canvas) const;
+  void drawNameEntryPanel(Canvas& canvas) const;
+  void drawNameEntryLine(Canvas& canvas) const;
   bool winMenuInUse() const;  // no name entry and no outcome over it
-  void drawWinTopLayer(Canvas& canvas);
+  void drawWinTopLayer(Canvas& canvas) const;
   void keepWinPicture();
   void drawWinPicture();
-  void drawConfetti(Canvas& canvas);
+  void drawConfetti(Canvas& canvas) const;
 
   sf::RenderWindow window;
   bool fullscreen = false;

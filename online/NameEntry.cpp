@@ -51,7 +51,7 @@ void Game::collectScoreResult() {
 // The name entry's overlay comes in two parts: this panel with everything but
 // the typed name line, and that line, which changes with every key and every
 // blink of the cursor and so is drawn on its own, over the panel.
-void Game::drawNameEntryPanel(Canvas& canvas) {
+void Game::drawNameEntryPanel(Canvas& canvas) const {
   if (!nameEntryActive && !resultReady) {
     return;
   }
@@ -97,7 +97,7 @@ void Game::drawNameEntryPanel(Canvas& canvas) {
 
 // The name with its blinking cursor, and "Sender..." while an earlier score
 // is still on its way.
-void Game::drawNameEntryLine(Canvas& canvas) {
+void Game::drawNameEntryLine(Canvas& canvas) const {
   if (!nameEntryActive || !fontsLoaded) {
     return;
   }

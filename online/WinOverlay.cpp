@@ -44,7 +44,7 @@ void drawBestTimes(Canvas& canvas, const sf::Font& font,
 
 }  // namespace
 
-void Game::drawWinOverlay(Canvas& canvas) {
+void Game::drawWinOverlay(Canvas& canvas) const {
   if (!fontsLoaded) {
     return;
   }
@@ -84,7 +84,7 @@ void Game::drawWinOverlay(Canvas& canvas) {
 }
 
 // The menu at the foot of the win panel, drawn over it.
-void Game::drawWinMenu(Canvas& canvas) {
+void Game::drawWinMenu(Canvas& canvas) const {
   if (!fontsLoaded) {
     return;
   }

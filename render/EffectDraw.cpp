@@ -46,7 +46,7 @@ void ImpactEffects::draw(Canvas& canvas, float tileSize, sf::Vector2f boardOffse
   canvas.vertices(std::move(dots), sf::PrimitiveType::Triangles);
 }
 
-void Game::drawConfetti(Canvas& canvas) {
+void Game::drawConfetti(Canvas& canvas) const {
   batch::Vertices pieces;
   pieces.reserve(particles.size() * 6);
   sf::RectangleShape piece;

@@ -53,7 +53,7 @@ void Game::drawFrame() {
   topLayer.draw(window);
 }
 
-void Game::drawScene(Canvas& canvas) {
+void Game::drawScene(Canvas& canvas) const {
   canvas.clear(look::kNight);
   if (backgroundReady) {
     canvas.picture(background.getTexture());
@@ -83,7 +83,7 @@ void Game::drawScene(Canvas& canvas) {
 
 bool Game::winMenuInUse() const { return !nameEntryActive && !resultReady; }
 
-void Game::drawWinTopLayer(Canvas& canvas) {
+void Game::drawWinTopLayer(Canvas& canvas) const {
   if (winMenuInUse()) {
     drawWinMenu(canvas);
   } else {
@@ -94,7 +94,7 @@ void Game::drawWinTopLayer(Canvas& canvas) {
 // The board's layers with many shapes each go to the window as one batch
 // (render/Batch.h): the same triangles in the same order as shape by shape.
 
-void Game::drawCheckerTint(Canvas& canvas) {
+void Game::drawCheckerTint(Canvas& canvas) const {
   const float t = tileSize;
   batch::Vertices tint;
   tint.reserve(static_cast<std::size_t>(rows * columns) * 6);
@@ -109,7 +109,7 @@ void Game::drawCheckerTint(Canvas& canvas) {
 }
 
 void Game::drawBoardMarkers(Canvas& canvas, int boardColumns, int boardRows, float tile,
-                            sf::Vector2f offset) {
+                            sf::Vector2f offset) const {
   const sf::Vector2f goal = cellCorner(boardRows - 1, boardColumns - 1, tile, offset);
   canvas.rect(offset, {tile, tile}, withAlpha(kGreen, 30));
   canvas.rect(goal, {tile, tile}, withAlpha(kGreen, 45));
@@ -121,7 +121,7 @@ void Game::drawBoardMarkers(Canvas& canvas, int boardColumns, int boardRows, flo
 }
 
 void Game::drawTrail(Canvas& canvas, const std::vector<GridCell>& cells, float tile,
-                     sf::Vector2f offset) {
+                     sf::Vector2f offset) const {
   const std::size_t n = cells.size();
   batch::Vertices squares;
   for (std::size_t i = 0; i < n; ++i) {
@@ -145,7 +145,7 @@ void Game::drawTrail(Canvas& canvas, const std::vector<GridCell>& cells, float t
 }
 
 void Game::drawWalls(Canvas& canvas, const Board& cells, int boardColumns, int boardRows,
-                     float tile, sf::Vector2f offset) {
+                     float tile, sf::Vector2f offset) const {
   const float right = offset.x + static_cast<float>(boardColumns) * tile;
   const float bottom = offset.y + static_cast<float>(boardRows) * tile;
   batch::Vertices lines;
@@ -182,7 +182,7 @@ sf::Vector2f Game::playerPosition() const {
 }
 
 void Game::drawPlayer(Canvas& canvas, sf::Vector2f position, float tile, float phase,
-                      bool isSliding, float progress) {
+                      bool isSliding, float progress) const {
   const float r = tile * 0.28f;
   const float s = std::sin(phase);
   const float glow = isSliding ? s * 0.4f + 0.6f : s * 0.1f + 0.25f;

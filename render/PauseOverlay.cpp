@@ -7,7 +7,7 @@ using look::kDeepBlue;
 using look::kSnow;
 using look::withAlpha;
 
-void Game::drawPauseOverlay(Canvas& canvas) {
+void Game::drawPauseOverlay(Canvas& canvas) const {
   if (!fontsLoaded) {
     return;
   }
@@ -25,7 +25,7 @@ void Game::drawPauseOverlay(Canvas& canvas) {
   drawMenu(canvas, top + 118.f, cx, 340.f);
 }
 
-void Game::drawMenu(Canvas& canvas, float top, float centreX, float width) {
+void Game::drawMenu(Canvas& canvas, float top, float centreX, float width) const {
   const float left = centreX - width / 2.f;
   for (std::size_t i = 0; i < menuItems.size(); ++i) {
     const MenuItem& item = menuItems[i];

@@ -21,7 +21,7 @@ void drawTitleWord(Canvas& canvas, const sf::Font& font, float centreX, float y)
 
 }  // namespace
 
-void Game::drawTitleScreen(Canvas& canvas) {
+void Game::drawTitleScreen(Canvas& canvas) const {
   if (!fontsLoaded) {
     return;
   }
