@@ -2,8 +2,8 @@
 // pixels must be exactly those of drawing every shape on its own, in the
 // frame's layer order. The reference draws the board, effects and confetti
 // shape by shape over the backdrop sprite (this is the pixel check of those
-// layers), and calls the game's status bar, screens and overlays outside a
-// frame, where every text is laid out afresh.
+// layers), and records the game's status bar, screens and overlays into a
+// canvas of its own, where every text is laid out afresh.
 
 #include <algorithm>
 #include <chrono>
@@ -156,8 +156,6 @@ void intoTheBlink(Game& game) {
   game.startedAt = std::chrono::steady_clock::now() - std::chrono::milliseconds(100);
 }
 
-// The screens record into a canvas of their own, whose texts are all laid
-// out afresh.
 sf::Image referenceFrame(Game& game, const sf::Texture& backdrop) {
   sf::RenderWindow& w = game.window;
   w.clear(test::kClearColour);
