@@ -41,13 +41,29 @@ Game::Game(const FontPaths& fonts)
 Game::~Game() = default;
 
 void Game::loadFonts(const FontPaths& fonts) {
+  // A damaged file can open and still have no outlines (a cut download does):
+  // every text in its face would then be invisible, so a face that cannot
+  // draw "A" at the smallest and the largest size the game uses (the status
+  // bar's labels, the title) counts as a failed choice.
+  const auto opens = [](sf::Font& font, const std::string& path) {
+    if (!font.openFromFile(path)) {
+      return false;
+    }
+    for (const unsigned size : {10u, 96u}) {
+      const sf::FloatRect outline = font.getGlyph(U'A', size, false).bounds;
+      if (outline.size.x <= 0.f || outline.size.y <= 0.f) {
+        return false;
+      }
+    }
+    return true;
+  };
   // Only the game's own face is looked for first; the system fallbacks are
   // simply tried.
-  const auto loadChain = [](sf::Font& font, const std::array<std::string, 3>& chain) {
-    if (fileExists(chain[0]) && font.openFromFile(chain[0])) {
+  const auto loadChain = [&opens](sf::Font& font, const std::array<std::string, 3>& chain) {
+    if (fileExists(chain[0]) && opens(font, chain[0])) {
       return true;
     }
-    return font.openFromFile(chain[1]) || font.openFromFile(chain[2]);
+    return opens(font, chain[1]) || opens(font, chain[2]);
   };
   fontsLoaded = true;
   if (!loadChain(monoFont, fonts.mono)) {

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <fstream>
 
+#include <SFML/System/Err.hpp>
+
 FontPaths defaultFontPaths() {
 #ifdef _WIN32
   return {
@@ -35,6 +37,9 @@ void discardStandardError() {
 #endif
   // The result is ignored on purpose: on failure stderr simply stays open.
   [[maybe_unused]] std::FILE* reopened = std::freopen(nullDevice, "w", stderr);
+  // SFML's error stream is cut off as well, so the discard does not depend
+  // on SFML writing through the same C runtime's stderr as the game.
+  sf::err().rdbuf(nullptr);
 }
 
 float clampFrameTime(sf::Time measured) {

@@ -15,7 +15,8 @@ FontPaths defaultFontPaths();
 bool fileExists(const std::string& path);
 
 // The game prints nothing once it runs: standard error goes to the null
-// device. A failed reopen leaves it as it was.
+// device and SFML's error stream nowhere. A failed reopen leaves standard
+// error as it was.
 void discardStandardError();
 
 inline constexpr float kMaxFrameTime = 0.05f;

@@ -111,3 +111,33 @@ in_env() {
   fi
   bwrap "${args[@]}" "$@"
 }
+
+# Where the Windows build keeps its sources and its SFML, beside the root.
+WINDOWS_CACHE=$CACHE/windows
+
+# Runs a command in the build environment for the Windows build: like in_env,
+# with the Windows cache folder bound at its own path and a world-writable
+# /tmp (apt's download helper writes there as its own user). --net shares the
+# host's network for the downloads; without it only loopback exists.
+in_windows_env() {
+  local net=0
+  if [ "${1:-}" = --net ]; then
+    net=1
+    shift
+  fi
+  mkdir -p "$WINDOWS_CACHE"
+  if native_mode; then
+    "$@"
+    return
+  fi
+  local args=(--bind "$ROOT" / --proc /proc --dev /dev --tmpfs /run --perms 1777 --tmpfs /tmp
+    --bind "$WINDOWS_CACHE" "$WINDOWS_CACHE" --bind "$REPO" "$REPO" --chdir "$REPO"
+    --setenv PATH /usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin
+    --setenv HOME /root --unsetenv LD_LIBRARY_PATH --unsetenv PYTHONPATH)
+  if [ "$net" = 1 ]; then
+    [ -r /etc/resolv.conf ] && args+=(--ro-bind /etc/resolv.conf /etc/resolv.conf)
+  else
+    args+=(--unshare-net)
+  fi
+  bwrap "${args[@]}" "$@"
+}

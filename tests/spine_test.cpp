@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 
 #include "app/Game.h"
 #include "support/RenderProbe.h"
@@ -77,6 +78,31 @@ TEST(Fonts, ChainsFromTheAssetsToTheSystemFallbacks) {
   EXPECT_TRUE(fileExists("CMakeLists.txt"));
   EXPECT_FALSE(fileExists("no-such-file.ttf"));
   EXPECT_FALSE(fileExists(""));
+}
+
+TEST(Fonts, AFaceThatOpensButDrawsNoLetterIsAFailedChoice) {
+  // A damaged download: the first 3,000 bytes of the game's face open
+  // without error but hold no outlines; a garbage file does not open at all.
+  const std::filesystem::path cut = testing::TempDir() + "cut.ttf";
+  const std::filesystem::path garbage = testing::TempDir() + "garbage.ttf";
+  std::filesystem::copy_file("assets/SpaceMono-Regular.ttf", cut,
+                             std::filesystem::copy_options::overwrite_existing);
+  std::filesystem::resize_file(cut, 3000);
+  std::ofstream(garbage) << std::string(3000, 'x');
+  sf::Font opened;
+  ASSERT_TRUE(opened.openFromFile(cut)) << "the cut face must open, or this shows nothing";
+
+  FontPaths paths = defaultFontPaths();
+  paths.mono = {cut.string(), garbage.string(), paths.mono[1]};
+  paths.display = {garbage.string(), cut.string(), paths.display[1]};
+  const Game game(paths);
+  EXPECT_TRUE(game.fontsLoaded);
+  ASSERT_TRUE(opened.openFromFile(paths.mono[2]));
+  EXPECT_EQ(game.monoFont.getInfo().family, opened.getInfo().family);
+  ASSERT_TRUE(opened.openFromFile(paths.display[2]));
+  EXPECT_EQ(game.displayFont.getInfo().family, opened.getInfo().family);
+  paths.mono[2] = cut.string();
+  EXPECT_FALSE(Game(paths).fontsLoaded) << "a chain of damaged files is exhausted";
 }
 
 TEST(FrameTime, IsClampedToOneTwentiethOfASecond) {

@@ -4,10 +4,13 @@
   score_server.py certs DIR         make a test CA, a localhost certificate signed
                                     by it, a certificate for another host signed
                                     by it, and a second, unrelated CA
-  score_server.py serve DIR CERT    serve with CERT.pem and CERT.key (CERT is a
-                                    path without its ending)
+  score_server.py serve DIR CERT [PORT]
+                                    serve with CERT.pem and CERT.key (CERT is a
+                                    path without its ending), on PORT if given
 
-While serving, the port goes to DIR/port (written whole, by rename). Every
+While serving, the port goes to DIR/port (written whole, by rename). While
+DIR/hold exists, every new connection waits before its handshake, after
+writing DIR/held, so a test can look at the client with its score on the way. Every
 request is recorded as DIR/requests/NNN.head (request line and header lines,
 each ending in CRLF) and DIR/requests/NNN.body (the body bytes) before it is
 answered. How to answer is read per request from DIR/behaviour, one line
@@ -44,7 +47,7 @@ def make_ca(name, cwd):
             "-addext", "keyUsage=critical,keyCertSign,cRLSign", cwd=cwd)
 
 
-def make_leaf(name, alt_names, cwd):
+def make_leaf(name, alt_names, cwd, ca="ca"):
     with open(os.path.join(cwd, f"{name}.ext"), "w") as ext:
         ext.write(f"subjectAltName={alt_names}\n"
                   "basicConstraints=CA:FALSE\n"
@@ -52,7 +55,7 @@ def make_leaf(name, alt_names, cwd):
                   "extendedKeyUsage=serverAuth\n")
     openssl("req", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes",
             "-keyout", f"{name}.key", "-out", f"{name}.csr", "-subj", "/CN=localhost", cwd=cwd)
-    openssl("x509", "-req", "-in", f"{name}.csr", "-CA", "ca.pem", "-CAkey", "ca.key",
+    openssl("x509", "-req", "-in", f"{name}.csr", "-CA", f"{ca}.pem", "-CAkey", f"{ca}.key",
             "-CAcreateserial", "-out", f"{name}.pem", "-days", "2",
             "-extfile", f"{name}.ext", cwd=cwd)
 
@@ -79,6 +82,14 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
     def log_message(self, *args):
         pass
+
+    def handle(self):
+        hold = os.path.join(self.server.directory, "hold")
+        if os.path.exists(hold):
+            write_whole(os.path.join(self.server.directory, "held"), b"")
+            while os.path.exists(hold):
+                time.sleep(0.02)
+        super().handle()
 
     def do_POST(self):
         self.answer()
@@ -160,11 +171,11 @@ class Server(http.server.ThreadingHTTPServer):
         pass  # failed handshakes are what some tests are about
 
 
-def serve(directory, cert):
+def serve(directory, cert, port=0):
     os.makedirs(os.path.join(directory, "requests"), exist_ok=True)
     context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
     context.load_cert_chain(cert + ".pem", cert + ".key")
-    server = Server(("127.0.0.1", 0), Handler)
+    server = Server(("127.0.0.1", port), Handler)
     # The handshake runs in the request's own thread, so a client that never
     # finishes one cannot hold up the others.
     server.socket = context.wrap_socket(server.socket, server_side=True,
@@ -179,8 +190,8 @@ def serve(directory, cert):
 def main():
     if len(sys.argv) == 3 and sys.argv[1] == "certs":
         make_certs(sys.argv[2])
-    elif len(sys.argv) == 4 and sys.argv[1] == "serve":
-        serve(sys.argv[2], sys.argv[3])
+    elif len(sys.argv) in (4, 5) and sys.argv[1] == "serve":
+        serve(sys.argv[2], sys.argv[3], int(sys.argv[4]) if len(sys.argv) == 5 else 0)
     else:
         sys.exit(__doc__)
 

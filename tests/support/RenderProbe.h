@@ -124,8 +124,8 @@ inline std::vector<sf::Keyboard::Key> solution(const Game& game) {
                                 {.row = game.playerRow, .column = game.playerCol});
   std::vector<Key> keys;
   for (const MazeStep step : steps.value_or(std::vector<MazeStep>{})) {
-    keys.push_back(step.row < 0   ? Key::Up
-                   : step.row > 0 ? Key::Down
+    keys.push_back(step.row < 0      ? Key::Up
+                   : step.row > 0    ? Key::Down
                    : step.column < 0 ? Key::Left
                                      : Key::Right);
   }
