@@ -5,7 +5,7 @@
 
 #include "fx/GameRandom.h"
 #include "online/ScoreClient.h"
-#include "render/Backdrop.h"
+#include "render/Look.h"
 
 namespace {
 
@@ -80,17 +80,17 @@ void Game::prepareBackground() {
   if (!background.resize({kWindowWidth, kWindowHeight})) {
     return;
   }
-  background.clear(kBackdropColour);
+  background.clear(look::kNight);
   // Rows from the top, then columns from the left.
   sf::RectangleShape line;
-  line.setFillColor(kGridColour);
+  line.setFillColor(look::kGrid);
   line.setSize({static_cast<float>(kWindowWidth), 1.f});
-  for (unsigned y = 0; y < kWindowHeight; y += kGridStep) {
+  for (unsigned y = 0; y < kWindowHeight; y += look::kGridStep) {
     line.setPosition({0.f, static_cast<float>(y)});
     background.draw(line);
   }
   line.setSize({1.f, static_cast<float>(kWindowHeight)});
-  for (unsigned x = 0; x < kWindowWidth; x += kGridStep) {
+  for (unsigned x = 0; x < kWindowWidth; x += look::kGridStep) {
     line.setPosition({static_cast<float>(x), 0.f});
     background.draw(line);
   }

@@ -20,8 +20,8 @@
 #include "puzzle/Levels.h"
 #include "puzzle/Maze.h"
 #include "puzzle/Slide.h"
+#include "render/Canvas.h"
 #include "render/Hud.h"
-#include "render/TextCache.h"
 #include "render/WinPicture.h"
 
 enum class GameState : std::int32_t { Menu = 0, Playing = 1, Paused = 2, Won = 3 };
@@ -49,7 +49,7 @@ struct Game {
   void update(float dt);
   void render();  // drawFrame, then present it
   void drawFrame();
-  void drawScene();  // all but the confetti and the win screen's top layer
+  void drawScene(Canvas& canvas) const;  // all but the confetti and the win screen's top layer
 
   // Drains a queue of events; stops at a close event and leaves the rest.
   void drainEvents(const std::function<std::optional<sf::Event>()>& nextEvent);
@@ -70,37 +70,43 @@ struct Game {
   void collectScoreResult();
   void spawnConfetti();
 
-  // Drawing.
-  void drawTitleScreen();
-  void drawCheckerTint();
-  void drawBoardMarkers(int boardColumns, int boardRows, float tile, sf::Vector2f offset);
-  void drawTrail(const std::vector<GridCell>& cells, float tile, sf::Vector2f offset);
-  void drawWalls(const Board& cells, int boardColumns, int boardRows, float tile,
-                 sf::Vector2f offset);
+  // Drawing: each screen records into a canvas, which the frame sends to the
+  // window (render/Frame.cpp). Recording changes nothing of the game.
+  void drawTitleScreen(Canvas& canvas) const;
+  void drawCheckerTint(Canvas& canvas) const;
+  void drawBoardMarkers(Canvas& canvas, int boardColumns, int boardRows, float tile,
+                        sf::Vector2f offset) const;
+  void drawTrail(Canvas& canvas, const std::vector<GridCell>& cells, float tile,
+                 sf::Vector2f offset) const;
+  void drawWalls(Canvas& canvas, const Board& cells, int boardColumns, int boardRows, float tile,
+                 sf::Vector2f offset) const;
   sf::Vector2f playerPosition() const;
-  void drawPlayer(sf::Vector2f position, float tile, float phase, bool isSliding, float progress);
-  void drawPauseOverlay();
-  void drawMenu(float top, float centreX, float width);
+  void drawPlayer(Canvas& canvas, sf::Vector2f position, float tile, float phase, bool isSliding,
+                  float progress) const;
+  void drawPauseOverlay(Canvas& canvas) const;
+  void drawMenu(Canvas& canvas, float top, float centreX, float width) const;
   // The win screen, bottom up: its panel, its menu, the name entry's panel,
   // the typed name line. The keys change only the topmost part in use (the
-  // menu, or the name line), which every frame draws over the kept picture of
-  // the rest (render/WinPicture.h).
-  void drawWinOverlay();
-  void drawWinMenu();
-  void drawNameEntryPanel();
-  void drawNameEntryLine();
+  // menu, or the name line), which the top layer draws in every frame over
+  // the scene, or over the kept picture of it (render/WinPicture.h).
+  void drawWinOverlay(Canvas& canvas) const;
+  void drawWinMenu(Canvas& canvas) const;
+  void drawNameEntryPanel(Canvas& canvas) const;
+  void drawNameEntryLine(Canvas& canvas) const;
   bool winMenuInUse() const;  // no name entry and no outcome over it
-  void drawWinTopLayer();
-  void keepWinPicture(WinPictureKey key);
+  void drawWinTopLayer(Canvas& canvas) const;
+  void keepWinPicture();
   void drawWinPicture();
-  void drawConfetti();
+  void drawConfetti(Canvas& canvas) const;
 
   sf::RenderWindow window;
   bool fullscreen = false;
   sf::Font monoFont;
   sf::Font displayFont;
   bool fontsLoaded = false;
-  TextCache texts;  // the last frame's laid-out texts; destroyed before the fonts
+  // The frame's two layers, with the texts they keep laid out.
+  Canvas sceneLayer;
+  Canvas topLayer;
   ImpactEffects effects;
   SoundBank soundBank;
   std::unique_ptr<Hud> hud;

@@ -5,12 +5,13 @@
 #include <SFML/Window/VideoMode.hpp>
 
 #include "bench/Probe.h"
+#include "render/Look.h"
 
 int main(int argc, char** argv) {
   sf::RenderWindow window(sf::VideoMode({1280, 720}), "bare window");
   while (window.pollEvent()) {
   }
-  window.clear(sf::Color(4, 8, 16));
+  window.clear(look::kNight);
   window.display();
   return bench::reportFirstFrame(argc, argv);
 }

@@ -38,6 +38,7 @@
 #include "bench/Probe.h"
 #include "bench/Scenes.h"
 #include "bench/SilentServer.h"
+#include "render/Look.h"
 
 namespace {
 
@@ -142,7 +143,7 @@ FrameTime gameFrame(Game& game) {
 
 FrameTime floorFrame(Game& game, const sf::Texture& backdrop) {
   const Clock::time_point start = Clock::now();
-  game.window.clear(sf::Color(4, 8, 16, 255));
+  game.window.clear(look::kNight);
   game.window.draw(sf::Sprite(backdrop));
   const Clock::time_point drawn = Clock::now();
   game.window.display();
@@ -180,7 +181,8 @@ void measureBlock(Game& game, const sf::Texture& backdrop, Scene& scene, int fra
       bench::restore(game, *scene.state);
       if (scene.afresh) {
         game.winPicture.shows.reset();
-        game.texts.entries.clear();
+        game.sceneLayer.texts.clear();
+        game.topLayer.texts.clear();
       }
       time = gameFrame(game);
     }

@@ -6,16 +6,12 @@
 #include <utility>
 
 #include "fx/GameRandom.h"
+#include "render/Look.h"
 
 namespace {
 
-const sf::Color kIceBlue{168, 216, 248, 255};
-const sf::Color kDeepBlue{55, 138, 221, 255};
-const sf::Color kWhite{255, 255, 255, 255};
-
-const std::array<sf::Color, 6> kConfettiPalette{
-    sf::Color{55, 138, 221, 255}, sf::Color{29, 158, 117, 255},  sf::Color{108, 92, 231, 255},
-    sf::Color{240, 160, 48, 255}, sf::Color{168, 216, 248, 255}, sf::Color{255, 255, 255, 255},
+constexpr std::array<sf::Color, 6> kConfettiPalette{
+    look::kDeepBlue, look::kGreen, look::kViolet, look::kAmber, look::kPaleBlue, look::kWhite,
 };
 
 }  // namespace
@@ -71,7 +67,7 @@ void ImpactEffects::spawnSparks(sf::Vector2f centre, float tileSize, float stren
     spark.alpha = randUnit() * 77.f + 178.f;
     spark.fadeRate = randUnit() * 5.f + 3.f;
     const float tint = randUnit();
-    spark.colour = tint < 0.6f ? kIceBlue : (tint < 0.8f ? kDeepBlue : kWhite);
+    spark.colour = tint < 0.6f ? look::kPaleBlue : (tint < 0.8f ? look::kDeepBlue : look::kWhite);
     sparks.push_back(spark);
   }
 }

@@ -4,8 +4,9 @@
 #include <vector>
 
 #include <SFML/Graphics/Color.hpp>
-#include <SFML/Graphics/RenderTarget.hpp>
 #include <SFML/System/Vector2.hpp>
+
+struct Canvas;  // render/Canvas.h, which draws the effects
 
 struct Spark {
   sf::Vector2f position{};
@@ -50,7 +51,7 @@ struct ImpactEffects {
   // Draws the arm count and seed value from gameRand, then adds the mark.
   void addCrack(int row, int column);
   void update();
-  void draw(sf::RenderTarget& target, float tileSize, sf::Vector2f boardOffset) const;
+  void draw(Canvas& canvas, float tileSize, sf::Vector2f boardOffset) const;
   void clear();
   friend bool operator==(const ImpactEffects&, const ImpactEffects&) = default;
 };

@@ -5,17 +5,11 @@
 #include <string>
 
 #include "app/Game.h"
-#include "render/Draw.h"
+#include "render/Look.h"
 
-namespace {
-
-constexpr sf::Color kDimming{4, 8, 16, 200};
-constexpr sf::Color kPanelFill{6, 12, 26, 245};
-constexpr float kPanelWidth = 440.f;
-constexpr float kPromptPanelHeight = 200.f;
-constexpr float kOutcomePanelHeight = 160.f;
-
-}  // namespace
+using look::kDeepBlue;
+using look::kSnow;
+using look::withAlpha;
 
 std::int32_t scoreHundredths(float elapsedSeconds) {
   const float hundredths = elapsedSeconds * 100.f;
@@ -57,30 +51,29 @@ void Game::collectScoreResult() {
 // The name entry's overlay comes in two parts: this panel with everything but
 // the typed name line, and that line, which changes with every key and every
 // blink of the cursor and so is drawn on its own, over the panel.
-void Game::drawNameEntryPanel() {
-  using draw::withAlpha;
+void Game::drawNameEntryPanel(Canvas& canvas) const {
   if (!nameEntryActive && !resultReady) {
     return;
   }
-  const sf::Vector2f size = draw::targetSize(window);
+  const sf::Vector2f size = canvas.size();
   const float cx = size.x / 2.f;
-  const float panelHeight = nameEntryActive ? kPromptPanelHeight : kOutcomePanelHeight;
+  const float panelHeight = nameEntryActive ? look::kPromptPanelHeight : look::kOutcomePanelHeight;
   const float top = size.y / 2.f - panelHeight / 2.f;
 
-  draw::rect(window, {0.f, 0.f}, size, kDimming);
-  draw::rect(window, {cx - kPanelWidth / 2.f, top}, {kPanelWidth, panelHeight}, kPanelFill,
-             withAlpha(draw::kIceBlue, 80), 1.f);
+  canvas.rect({0.f, 0.f}, size, withAlpha(look::kNight, 200));
+  canvas.rect({cx - look::kNameEntryPanelWidth / 2.f, top},
+              {look::kNameEntryPanelWidth, panelHeight}, withAlpha(look::kPanel, 245),
+              withAlpha(kDeepBlue, 80), 1.f);
 
   if (nameEntryActive) {
-    draw::rect(window, {cx - 190.f, top + 70.f}, {380.f, 44.f}, withAlpha(draw::kIceBlue, 15),
-               withAlpha(draw::kIceBlue, 120), 1.f);
+    canvas.rect({cx - 190.f, top + 70.f}, {380.f, 44.f}, withAlpha(kDeepBlue, 15),
+                withAlpha(kDeepBlue, 120), 1.f);
     if (!fontsLoaded) {
       return;
     }
-    draw::centredText(window, monoFont, "LEGG INN DITT NAVN", 13, withAlpha(draw::kSnow, 110), cx,
-                      top + 18.f);
-    draw::centredText(window, monoFont, "(ENTER = send, ESC = hopp over)", 10,
-                      withAlpha(draw::kSnow, 40), cx, top + 38.f);
+    canvas.centredText(monoFont, "LEGG INN DITT NAVN", 13, withAlpha(kSnow, 110), cx, top + 18.f);
+    canvas.centredText(monoFont, "(ENTER = send, ESC = hopp over)", 10, withAlpha(kSnow, 40), cx,
+                       top + 38.f);
     return;
   }
 
@@ -89,33 +82,32 @@ void Game::drawNameEntryPanel() {
   }
   // Only ok, place and total are shown; the error text stays in the record.
   if (lastResult.ok) {
-    draw::centredText(window, displayFont, "Score sendt!", 20, draw::kMarkerGreen, cx, top + 30.f);
+    canvas.centredText(displayFont, "Score sendt!", 20, look::kGreen, cx, top + 30.f);
     const std::wstring place = L"#" + std::to_wstring(lastResult.place) + L" av " +
                                std::to_wstring(lastResult.total) + L" p\u00e5 leaderboard!";
-    draw::centredText(window, monoFont, place, 14, draw::kIceBlue, cx, top + 62.f);
+    canvas.centredText(monoFont, place, 14, kDeepBlue, cx, top + 62.f);
   } else {
-    draw::centredText(window, displayFont, "Score ikke sendt", 18, draw::kAmber, cx, top + 30.f);
-    draw::centredText(window, monoFont, "(ingen internettforbindelse?)", 11,
-                      withAlpha(draw::kSnow, 110), cx, top + 62.f);
+    canvas.centredText(displayFont, "Score ikke sendt", 18, look::kAmber, cx, top + 30.f);
+    canvas.centredText(monoFont, "(ingen internettforbindelse?)", 11, withAlpha(kSnow, 110), cx,
+                       top + 62.f);
   }
-  draw::centredText(window, monoFont, L"ENTER / SPACE for \u00e5 fortsette", 11,
-                    withAlpha(draw::kSnow, 50), cx, top + 100.f);
+  canvas.centredText(monoFont, L"ENTER / SPACE for \u00e5 fortsette", 11, withAlpha(kSnow, 50), cx,
+                     top + 100.f);
 }
 
 // The name with its blinking cursor, and "Sender..." while an earlier score
 // is still on its way.
-void Game::drawNameEntryLine() {
+void Game::drawNameEntryLine(Canvas& canvas) const {
   if (!nameEntryActive || !fontsLoaded) {
     return;
   }
-  const sf::Vector2f size = draw::targetSize(window);
+  const sf::Vector2f size = canvas.size();
   const float cx = size.x / 2.f;
-  const float top = size.y / 2.f - kPromptPanelHeight / 2.f;
+  const float top = size.y / 2.f - look::kPromptPanelHeight / 2.f;
   const auto sinceStart = std::chrono::duration_cast<std::chrono::milliseconds>(
       std::chrono::steady_clock::now() - startedAt);
-  draw::centredText(window, monoFont, playerName + nameCursor(sinceStart), 18, draw::kSnow, cx,
-                    top + 82.f);
+  canvas.centredText(monoFont, playerName + nameCursor(sinceStart), 18, kSnow, cx, top + 82.f);
   if (submitter.isBusy()) {
-    draw::centredText(window, monoFont, "Sender...", 12, draw::kAmber, cx, top + 130.f);
+    canvas.centredText(monoFont, "Sender...", 12, look::kAmber, cx, top + 130.f);
   }
 }

@@ -3,12 +3,12 @@
 #include <ctime>
 
 #include "app/Game.h"
+#include "render/Look.h"
 
 namespace {
 
-// Height of the play area below the status band, and the band itself.
-constexpr float kPlayAreaHeight = 664.f;
-constexpr float kTopBand = 56.f;
+// The window's height below the status band, whatever the window's size.
+constexpr float kPlayAreaHeight = static_cast<float>(kWindowHeight) - look::kStatusBandHeight;
 
 sf::Vector2f cellCentre(sf::Vector2f offset, float tile, int row, int column) {
   return {offset.x + static_cast<float>(column) * tile + tile / 2.f,
@@ -48,8 +48,9 @@ void Game::startLevel(int index) {
 
   // Placed once per level: a later resize or F11 keeps the board where it is.
   const float width = static_cast<float>(window.getSize().x);
-  boardOffset = {(width - static_cast<float>(columns) * tileSize) * 0.5f,
-                 (kPlayAreaHeight - static_cast<float>(rows) * tileSize) * 0.5f + kTopBand};
+  boardOffset = {
+      (width - static_cast<float>(columns) * tileSize) * 0.5f,
+      (kPlayAreaHeight - static_cast<float>(rows) * tileSize) * 0.5f + look::kStatusBandHeight};
 }
 
 void Game::tryMove(int rowStep, int columnStep) {

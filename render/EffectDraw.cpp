@@ -1,9 +1,10 @@
+#include <utility>
+
 #include "app/Game.h"
 #include "render/Batch.h"
+#include "render/Look.h"
 
 namespace {
-
-const sf::Color kCrackColour{168, 216, 248, 255};
 
 sf::Color withAlpha(sf::Color colour, float alpha) {
   colour.a = effectAlpha(alpha);
@@ -12,8 +13,8 @@ sf::Color withAlpha(sf::Color colour, float alpha) {
 
 }  // namespace
 
-void ImpactEffects::draw(sf::RenderTarget& target, float tileSize, sf::Vector2f boardOffset) const {
-  // Each list goes to the target as one batch (render/Batch.h): every strip
+void ImpactEffects::draw(Canvas& canvas, float tileSize, sf::Vector2f boardOffset) const {
+  // Each list goes to the canvas as one batch (render/Batch.h): every strip
   // as its segments, every spark and every piece of confetti as the triangles
   // of its own shape, in list order.
   const float t = tileSize;
@@ -22,7 +23,7 @@ void ImpactEffects::draw(sf::RenderTarget& target, float tileSize, sf::Vector2f 
     // Crack points are in tile units, so the star keeps its shape on every level.
     const sf::Vector2f centre{boardOffset.x + static_cast<float>(crack.column) * t + t / 2.f,
                               boardOffset.y + static_cast<float>(crack.row) * t + t / 2.f};
-    const sf::Color colour = withAlpha(kCrackColour, crack.alpha);
+    const sf::Color colour = withAlpha(look::kPaleBlue, crack.alpha);
     for (const CrackStrip& strip : crack.strips) {
       for (std::size_t k = 1; k < strip.size(); ++k) {
         batch::addLine(lines, {centre.x + t * strip[k - 1].x, centre.y + t * strip[k - 1].y},
@@ -30,7 +31,7 @@ void ImpactEffects::draw(sf::RenderTarget& target, float tileSize, sf::Vector2f 
       }
     }
   }
-  batch::draw(target, lines, sf::PrimitiveType::Lines);
+  canvas.vertices(std::move(lines), sf::PrimitiveType::Lines);
 
   batch::Vertices dots;
   dots.reserve(sparks.size() * 90);
@@ -42,10 +43,10 @@ void ImpactEffects::draw(sf::RenderTarget& target, float tileSize, sf::Vector2f 
     dot.setPosition(spark.position);
     batch::addShape(dots, dot);
   }
-  batch::draw(target, dots, sf::PrimitiveType::Triangles);
+  canvas.vertices(std::move(dots), sf::PrimitiveType::Triangles);
 }
 
-void Game::drawConfetti() {
+void Game::drawConfetti(Canvas& canvas) const {
   batch::Vertices pieces;
   pieces.reserve(particles.size() * 6);
   sf::RectangleShape piece;
@@ -57,5 +58,5 @@ void Game::drawConfetti() {
     piece.setFillColor(withAlpha(p.colour, p.alpha));
     batch::addQuad(pieces, piece);
   }
-  batch::draw(window, pieces, sf::PrimitiveType::Triangles);
+  canvas.vertices(std::move(pieces), sf::PrimitiveType::Triangles);
 }

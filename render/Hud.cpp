@@ -3,7 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "render/Draw.h"
+#include "render/Canvas.h"
+#include "render/Look.h"
 
 std::string formatTime(float seconds) {
   // Whole hundredths first, so that 59.996 becomes 1:00.00 and never 0:60.00.
@@ -26,25 +27,24 @@ void Hud::refresh(float elapsed, int moves, std::string_view levelLabel, const B
   bestText = best.hasBest ? formatTime(best.bestTime) : "--:--";
 }
 
-void Hud::draw(sf::RenderTarget& target) const {
-  const float w = draw::targetSize(target).x;
-  draw::rect(target, {0.f, 0.f}, {w, 56.f}, sf::Color(4, 8, 22, 210));
-  draw::rect(target, {0.f, 55.f}, {w, 1.f}, sf::Color(55, 138, 221, 28));
+void Hud::draw(Canvas& canvas) const {
+  using look::withAlpha;
+  const float w = canvas.size().x;
+  canvas.rect({0.f, 0.f}, {w, look::kStatusBandHeight}, withAlpha(look::kStatusBand, 210));
+  canvas.rect({0.f, look::kStatusBandHeight - 1.f}, {w, 1.f}, withAlpha(look::kDeepBlue, 28));
   if (monoFont == nullptr || displayFont == nullptr) {
     return;
   }
-  draw::centredText(target, *displayFont, levelText, 15, sf::Color(216, 232, 248, 255), w / 2.f,
-                    18.f);
-  const sf::Color blue(55, 138, 221, 255);
-  drawStat(target, w * 0.12f, "TID", timeText, blue);
-  drawStat(target, w * 0.26f, "TREKK", movesText, blue);
-  drawStat(target, w * 0.74f, "BESTID", bestText, sf::Color(240, 160, 48, 255));
+  canvas.centredText(*displayFont, levelText, 15, look::kSnow, w / 2.f, 18.f);
+  drawStat(canvas, w * 0.12f, "TID", timeText, look::kDeepBlue);
+  drawStat(canvas, w * 0.26f, "TREKK", movesText, look::kDeepBlue);
+  drawStat(canvas, w * 0.74f, "BESTID", bestText, look::kAmber);
   // The sound column shows its label only.
-  drawStat(target, w * 0.88f, "LYD", "", sf::Color(216, 232, 248, 110));
+  drawStat(canvas, w * 0.88f, "LYD", "", withAlpha(look::kSnow, 110));
 }
 
-void Hud::drawStat(sf::RenderTarget& target, float centreX, const std::string& label,
+void Hud::drawStat(Canvas& canvas, float centreX, const std::string& label,
                    const std::string& value, sf::Color valueColour) const {
-  draw::centredText(target, *monoFont, label, 10, sf::Color(216, 232, 248, 90), centreX, 8.f, 1.6f);
-  draw::centredText(target, *monoFont, value, 18, valueColour, centreX, 24.f);
+  canvas.centredText(*monoFont, label, 10, look::withAlpha(look::kSnow, 90), centreX, 8.f, 1.6f);
+  canvas.centredText(*monoFont, value, 18, valueColour, centreX, 24.f);
 }

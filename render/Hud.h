@@ -5,9 +5,10 @@
 
 #include <SFML/Graphics/Color.hpp>
 #include <SFML/Graphics/Font.hpp>
-#include <SFML/Graphics/RenderTarget.hpp>
 
 #include "online/BestRecord.h"
+
+struct Canvas;
 
 // Minutes, ":", seconds with two decimals: 1:05.25.
 std::string formatTime(float seconds);
@@ -22,8 +23,7 @@ struct Hud {
   std::string bestText = "--:--";
 
   void refresh(float elapsed, int moves, std::string_view levelLabel, const BestRecord& best);
-  void draw(sf::RenderTarget& target) const;
-  void drawStat(sf::RenderTarget& target, float centreX, const std::string& label,
-                const std::string& value, sf::Color valueColour) const;
-  friend bool operator==(const Hud&, const Hud&) = default;
+  void draw(Canvas& canvas) const;
+  void drawStat(Canvas& canvas, float centreX, const std::string& label, const std::string& value,
+                sf::Color valueColour) const;
 };

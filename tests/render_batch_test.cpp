@@ -2,8 +2,8 @@
 // pixels must be exactly those of drawing every shape on its own, in the
 // frame's layer order. The reference draws the board, effects and confetti
 // shape by shape over the backdrop sprite (this is the pixel check of those
-// layers), and calls the game's status bar, screens and overlays outside a
-// frame, where every text is laid out afresh.
+// layers), and records the game's status bar, screens and overlays into a
+// canvas of its own, where every text is laid out afresh.
 
 #include <algorithm>
 #include <chrono>
@@ -157,25 +157,38 @@ void intoTheBlink(Game& game) {
 }
 
 sf::Image referenceFrame(Game& game, const sf::Texture& backdrop) {
-  game.window.clear(test::kClearColour);
-  game.window.draw(sf::Sprite(backdrop));
+  sf::RenderWindow& w = game.window;
+  w.clear(test::kClearColour);
+  w.draw(sf::Sprite(backdrop));
+  Canvas layer;
+  layer.restart(w);
   if (game.state == GameState::Menu) {
-    game.drawTitleScreen();
+    game.drawTitleScreen(layer);
   } else {
-    game.hud->draw(game.window);
+    game.hud->draw(layer);
+    layer.draw(w);
     drawBoard(game);
-    if (game.state == GameState::Paused) game.drawPauseOverlay();
+    layer.restart(w);
+    if (game.state == GameState::Paused) game.drawPauseOverlay(layer);
     if (game.state == GameState::Won) {
-      game.drawWinOverlay();
-      game.drawWinMenu();
+      game.drawWinOverlay(layer);
+      game.drawWinMenu(layer);
       if (game.nameEntryActive || game.resultReady) {
-        game.drawNameEntryPanel();
-        game.drawNameEntryLine();
+        game.drawNameEntryPanel(layer);
+        game.drawNameEntryLine(layer);
       }
     }
   }
+  layer.draw(w);
   drawConfetti(game);
-  return test::grab(game.window);
+  return test::grab(w);
+}
+
+// Nothing kept from earlier frames: no picture, no laid-out text.
+void forgetKept(Game& game) {
+  game.winPicture.shows.reset();
+  game.sceneLayer.texts.clear();
+  game.topLayer.texts.clear();
 }
 
 // Counts the pixels where two frames differ; the first of them is reported.
@@ -213,8 +226,7 @@ sf::Image referenceFrame(Game& game, const sf::Texture& backdrop) {
   intoTheBlink(game);
   const sf::Image expected = referenceFrame(game, game.background.getTexture());
   bench::restore(game, scene);
-  game.winPicture.shows.reset();
-  game.texts.entries.clear();
+  forgetKept(game);
   for (const char* frame : {"-first-frame", "-next-frame"}) {
     intoTheBlink(game);
     game.drawFrame();
@@ -270,8 +282,7 @@ TEST(Batching, BusyBoardsOfEveryTileSizeArePixelForPixelTheShapeByShapeFrame) {
   game.drawFrame();
   remade = game.winPicture.made != madeBefore;
   const sf::Image actual = test::capture(game);
-  game.winPicture.shows.reset();
-  game.texts.entries.clear();
+  forgetKept(game);
   intoTheBlink(game);
   game.drawFrame();
   return samePixels(actual, test::capture(game), name);
