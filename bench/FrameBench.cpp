@@ -38,6 +38,7 @@
 #include "bench/Probe.h"
 #include "bench/Scenes.h"
 #include "bench/SilentServer.h"
+#include "tools/Autoplay.h"
 
 namespace {
 
@@ -196,7 +197,7 @@ void measureBlock(Game& game, const sf::Texture& backdrop, Scene& scene, int fra
 bool startHangingSubmission(Game& game, bench::SilentServer& server,
                             const bench::PlayState& nameEntry) {
   bench::restore(game, nameEntry);
-  bench::typeText(game, "\r");
+  autoplay::type(game, "\r");
   return game.submitter.isBusy() && server.waitForHello(10000);
 }
 
