@@ -15,6 +15,7 @@
 
 #include "app/Game.h"
 #include "bench/Scenes.h"
+#include "render/Backdrop.h"
 #include "render/Draw.h"
 #include "support/TestSupport.h"
 
@@ -157,7 +158,7 @@ void intoTheBlink(Game& game) {
 }
 
 sf::Image referenceFrame(Game& game, const sf::Texture& backdrop) {
-  game.window.clear(test::kClearColour);
+  game.window.clear(kBackdropColour);
   game.window.draw(sf::Sprite(backdrop));
   if (game.state == GameState::Menu) {
     game.drawTitleScreen();
@@ -317,7 +318,7 @@ TEST(WinPicture, KeptWhileOnlyTheTopLayerChangesAndRemadeWhenTheRestDoes) {
   EXPECT_FALSE(remade);
 
   // A resize lays the screen out anew.
-  test::send(game, {test::resized(1000, 700)});
+  test::send(game, {sf::Event::Resized{{1000, 700}}});
   EXPECT_TRUE(sameAsDrawnAfresh(game, "resized", remade));
   EXPECT_TRUE(remade);
 
