@@ -90,9 +90,12 @@ TEST(Sparks, FirstSparkCountAndTheCrackAfterThem) {
   EXPECT_EQ(effects.cracks.at(0).strips.size(), 7u);
   EXPECT_EQ(gameRand(), 14343) << "1 + 9 draws a spark, then the crack's 2";
   // (u * 18 + 22) * strength, truncated: 24 ... 44 for one cell, 44 ... 80 at the cap.
-  for (const auto& [draw, strength, count] :
-       {std::tuple{0, 1.1f, 24u}, {32767, 1.1f, 44u}, {0, 2.f, 44u}, {16384, 2.f, 62u},
-        {32767, 2.f, 80u}, {32767, 0.f, 0u}}) {
+  for (const auto& [draw, strength, count] : {std::tuple{0, 1.1f, 24u},
+                                              {32767, 1.1f, 44u},
+                                              {0, 2.f, 44u},
+                                              {16384, 2.f, 62u},
+                                              {32767, 2.f, 80u},
+                                              {32767, 0.f, 0u}}) {
     gameSrand(test::seedGiving(draw));
     ImpactEffects burst;
     burst.spawnSparks({0.f, 0.f}, 48.f, strength);
@@ -173,8 +176,13 @@ TEST(Confetti, FirstRectangleFallingFadingAndLeaving) {
 }
 
 TEST(EffectAlpha, ClampsThenTruncates) {
-  for (const auto& [alpha, byte] : {std::pair{127.9f, 127}, {300.f, 255}, {-4.f, 0}, {255.f, 255},
-                                    {254.99f, 254}, {0.99f, 0}, {std::nanf(""), 0}}) {
+  for (const auto& [alpha, byte] : {std::pair{127.9f, 127},
+                                    {300.f, 255},
+                                    {-4.f, 0},
+                                    {255.f, 255},
+                                    {254.99f, 254},
+                                    {0.99f, 0},
+                                    {std::nanf(""), 0}}) {
     EXPECT_EQ(effectAlpha(alpha), byte) << alpha;
   }
 }

@@ -73,7 +73,13 @@ TEST_F(ScoreClient, AnswersWhateverTheStatusAndHowTheServerEnds) {
       {"partial", 200, kPlaced, true, 3, 41, {""}},
       {"partial", 200, R"({"ok":tr)", false, 0, 0, {""}},
       {"hold", 200, kPlaced, false, 0, 0, {"HttpSendRequest feilet: 28"}},
-      {"hangup", 200, "", false, 0, 0, {"HttpSendRequest feilet: 52", "HttpSendRequest feilet: 56"}},
+      {"hangup",
+       200,
+       "",
+       false,
+       0,
+       0,
+       {"HttpSendRequest feilet: 52", "HttpSendRequest feilet: 56"}},
   };
   for (const Case& c : cases) {
     server.behave(c.mode, c.status, c.answer);

@@ -141,7 +141,8 @@ TEST(NameEntryTeardown, GameDestroyedWhileTheWorkerWaitsOnTheServer) {
 
 TEST(NameEntryRules, ScoreInHundredthsAndTheBlinkingCursor) {
   // Beyond what a 32-bit score holds: clamped instead of undefined.
-  for (const auto& [seconds, score] : {std::pair{42.178f, 4217}, {3.0e7f, 2147483647},
+  for (const auto& [seconds, score] : {std::pair{42.178f, 4217},
+                                       {3.0e7f, 2147483647},
                                        {std::numeric_limits<float>::quiet_NaN(), 0}}) {
     EXPECT_EQ(scoreHundredths(seconds), score) << seconds;
   }

@@ -3,44 +3,14 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
-#include <condition_variable>
+#include <atomic>
 #include <fstream>
 #include <memory>
-#include <mutex>
 #include <thread>
 
 #include "online/ScoreSubmitter.h"
 #include "score_server/ScoreServer.h"
-
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-#define SNOKRYSTAL_SANITIZED 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-#define SNOKRYSTAL_SANITIZED 1
-#endif
-#endif
-
-namespace {
-
-using namespace std::chrono_literals;
-
-// A flag one thread raises and another waits for, with a bound.
-struct Gate {
-  std::mutex lock;
-  std::condition_variable changed;
-  bool open = false;
-  void raise() {
-    const std::lock_guard guard(lock);
-    open = true;
-    changed.notify_all();
-  }
-  bool wait() {
-    std::unique_lock guard(lock);
-    return changed.wait_for(guard, 20s, [this] { return open; });
-  }
-};
-
-}  // namespace
+#include "support/TestSupport.h"
 
 TEST(Submitter, NextSubmissionIsAcceptedWhileTheLastCallbackStillRuns) {
   test::clearProxyEnvironment();
@@ -50,22 +20,20 @@ TEST(Submitter, NextSubmissionIsAcceptedWhileTheLastCallbackStillRuns) {
   server.answer(R"({"ok":true,"plass":1,"totalt":1})");
   ScoreSubmitter submitter;
   submitter.endpoint = server.endpoint();
-  Gate firstCalling, secondSubmitted, secondDone;
-  std::optional<ScoreResult> second;
+  std::atomic<bool> firstCalling = false;
+  std::atomic<bool> secondSubmitted = false;
   submitter.submit("snokrystal", 1, "first", [&](ScoreResult) {
-    firstCalling.raise();
-    secondSubmitted.wait();
+    firstCalling = true;
+    test::eventually([&] { return secondSubmitted.load(); });
   });
-  ASSERT_TRUE(firstCalling.wait());
+  ASSERT_TRUE(test::eventually([&] { return firstCalling.load(); }));
   // The exchange is over, its callback is still running: accepted at once.
   EXPECT_FALSE(submitter.isBusy());
-  submitter.submit("snokrystal", 2, "second", [&](ScoreResult result) {
-    second = std::move(result);
-    secondDone.raise();
-  });
-  secondSubmitted.raise();
-  ASSERT_TRUE(secondDone.wait());
-  EXPECT_TRUE(second->ok);
+  std::atomic<int> secondOk = -1;
+  submitter.submit("snokrystal", 2, "second", [&](ScoreResult result) { secondOk = result.ok; });
+  secondSubmitted = true;
+  ASSERT_TRUE(test::eventually([&] { return secondOk != -1; }));
+  EXPECT_EQ(secondOk, 1);
   ASSERT_EQ(server.requests().size(), 2u);
   EXPECT_TRUE(server.requests()[1].body.ends_with("&navn=second"));
 }
@@ -74,8 +42,11 @@ TEST(Submitter, NextSubmissionIsAcceptedWhileTheLastCallbackStillRuns) {
 // where no finished thread has left a stack behind for reuse.
 std::string submitWithoutRoomForAThread() {
   ScoreSubmitter submitter;
-  submitter.endpoint = ScoreEndpoint{
-      .host = "127.0.0.1", .port = 9, .caFile = {}, .connectTimeoutMs = 1000, .totalTimeoutMs = 1000};
+  submitter.endpoint = ScoreEndpoint{.host = "127.0.0.1",
+                                     .port = 9,
+                                     .caFile = {},
+                                     .connectTimeoutMs = 1000,
+                                     .totalTimeoutMs = 1000};
   // With the address space capped near its current size there is no room
   // for a new thread's stack.
   std::size_t used = 0;
@@ -95,18 +66,19 @@ std::string submitWithoutRoomForAThread() {
     return "busy stuck, or no failed result";
   }
   // And the next submission runs normally.
-  Gate done;
+  std::atomic<bool> ran = false;
   submitter.submit("snokrystal", 1, "x", [&](ScoreResult r) {
     received.push_back(std::move(r));
-    done.raise();
+    ran = true;
   });
-  return done.wait() && received[1].error == "HttpSendRequest feilet: 7" ? "idle" : "no next";
+  return test::eventually([&] { return ran.load(); }) &&
+                 received.at(1).error == "HttpSendRequest feilet: 7"
+             ? "idle"
+             : "no next";
 }
 
 TEST(Submitter, ThreadThatCannotStartLeavesTheSubmitterIdle) {
-#ifdef SNOKRYSTAL_SANITIZED
-  GTEST_SKIP() << "sanitizers reserve address space beyond any small limit";
-#else
+  if (test::kSanitized) GTEST_SKIP() << "sanitizers reserve address space beyond any limit";
   initScoreClient();
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_EXIT(
@@ -115,7 +87,6 @@ TEST(Submitter, ThreadThatCannotStartLeavesTheSubmitterIdle) {
         std::exit(0);
       },
       ::testing::ExitedWithCode(0), "^idle$");
-#endif
 }
 
 TEST(ScoreInbox, ResultsArriveWhole) {
@@ -125,7 +96,8 @@ TEST(ScoreInbox, ResultsArriveWhole) {
   constexpr int kRounds = 2000;
   std::thread worker([inbox] {
     for (int i = 1; i <= kRounds; ++i) {
-      inbox->deliver({.ok = i % 2 == 0, .place = i, .total = i + 1, .error = std::string(i % 50, 'e')});
+      inbox->deliver(
+          {.ok = i % 2 == 0, .place = i, .total = i + 1, .error = std::string(i % 50, 'e')});
     }
   });
   int lastSeen = 0;

@@ -67,21 +67,24 @@ int slideCount(const Board& board, int rows, int columns) {
 }  // namespace
 
 TEST(MazeGenerator, SeedsShuffleAndTheFirstBoards) {
-  for (const auto& [index, clock, seed] : {std::tuple<int, std::int64_t, std::uint32_t>{
-                                               0, 0, 57047u},
-                                           {1, 0, 114052u},
-                                           {2, 0, 171057u},
-                                           {3, 1234567, 228062u},
-                                           {4, 1700000000, 1700000000u},
-                                           {4, (std::int64_t{1} << 32) + 77, 77u}}) {
+  for (const auto& [index, clock, seed] :
+       {std::tuple<int, std::int64_t, std::uint32_t>{0, 0, 57047u},
+        {1, 0, 114052u},
+        {2, 0, 171057u},
+        {3, 1234567, 228062u},
+        {4, 1700000000, 1700000000u},
+        {4, (std::int64_t{1} << 32) + 77, 77u}}) {
     EXPECT_EQ(levelSeed(index, clock), seed) << index << " at " << clock;
   }
   // For 3221225471 and 1431655765 exact arithmetic would give 2 and 0; the
   // float roundings give 3 and 1. Then just below the states that round up to
   // 2^32, and from 4294967168 on, where the index stays on the last position.
-  for (const auto& [draw, multiplier, index] :
-       {std::tuple{0x40000000u, 4, 1}, {3221225471u, 4, 3}, {1431655765u, 3, 1},
-        {4294967167u, 3, 2}, {4294967168u, 4, 3}, {4294967295u, 2, 1}}) {
+  for (const auto& [draw, multiplier, index] : {std::tuple{0x40000000u, 4, 1},
+                                                {3221225471u, 4, 3},
+                                                {1431655765u, 3, 1},
+                                                {4294967167u, 3, 2},
+                                                {4294967168u, 4, 3},
+                                                {4294967295u, 2, 1}}) {
     EXPECT_EQ(shuffleIndex(draw, multiplier), index) << draw << " x " << multiplier;
   }
   EXPECT_EQ(shuffledSteps(4294967295u, 4294967295u, 4294967295u),

@@ -63,7 +63,8 @@ TEST_F(Rules, EveryLevelStartsAfresh) {
     // Levels 1 to 4 are the fixed mazes whatever the clock; level 5 can always be won.
     EXPECT_TRUE(i == kLastLevel || game.board == generateLevelBoard(i, 0));
     EXPECT_FALSE(test::solution(game).empty());
-    EXPECT_EQ(std::tuple(cell(game), game.moves, game.timerRunning), std::tuple(std::pair(0, 0), 0, true));
+    EXPECT_EQ(std::tuple(cell(game), game.moves, game.timerRunning),
+              std::tuple(std::pair(0, 0), 0, true));
     test::press(game, {Key::Escape, Key::Down, Key::Down, Key::Enter});  // "VELG NIVÅ"
     ASSERT_EQ(game.state, GameState::Menu);
   }
@@ -94,7 +95,8 @@ TEST_F(Rules, ABlockedMoveChangesNothingAndDrawsNoRandomNumber) {
   const int firstDraw = test::randDraws(99, 1)[0];
   // Level 1's start has the edge above and to the left and a wall below.
   test::press(game, {Key::Up, Key::Left, Key::Down, Key::W, Key::A, Key::S});
-  EXPECT_EQ(std::tuple(game.moves, game.sliding, game.soundBank.nextVoice), std::tuple(0, false, 0));
+  EXPECT_EQ(std::tuple(game.moves, game.sliding, game.soundBank.nextVoice),
+            std::tuple(0, false, 0));
   EXPECT_TRUE(game.trail.empty() && game.effects.sparks.empty() && game.effects.cracks.empty());
   EXPECT_EQ(gameRand(), firstDraw);
 }
@@ -103,7 +105,8 @@ TEST_F(Rules, ASlideIsOneEasedMoveThatLeavesATrail) {
   test::press(game, {Key::Num1, Key::D});
   EXPECT_TRUE(game.sliding);
   EXPECT_EQ(std::tuple(game.moves, game.targetRow, game.targetCol, game.playerCol),
-            std::tuple(1, 0, 3, 0)) << "the figure keeps its cell until the slide is over";
+            std::tuple(1, 0, 3, 0))
+      << "the figure keeps its cell until the slide is over";
   EXPECT_EQ(game.slideTo, sf::Vector2f(576, 196));
   EXPECT_EQ(game.trail, (std::vector<GridCell>{{0, 0}, {0, 1}, {0, 2}}));
   // Quadratic ease in and out, x from 384 to 576: 2 p^2, then (4 - 2 p) p - 1.
@@ -119,7 +122,8 @@ TEST_F(Rules, ASlideIsOneEasedMoveThatLeavesATrail) {
   test::advance(game, 4);
   EXPECT_EQ(std::tuple(cell(game), game.moves), std::tuple(std::pair(0, 3), 1));
   // The letters move like the arrows.
-  for (const auto& [key, row, column] : {std::tuple{Key::S, 5, 3}, {Key::W, 0, 3}, {Key::A, 0, 0}}) {
+  for (const auto& [key, row, column] :
+       {std::tuple{Key::S, 5, 3}, {Key::W, 0, 3}, {Key::A, 0, 0}}) {
     test::move(game, key);
     EXPECT_EQ(cell(game), std::pair(row, column));
   }
@@ -220,8 +224,12 @@ TEST_F(Rules, PlayingAndPausedKeysAndThePauseMenu) {
   EXPECT_EQ(game.menuSelection, 0);
   expectIgnored(game, {Key::Left, Key::Right, Key::A, Key::D, Key::R, Key::M, Key::F11, Key::Num1,
                        Key::Num5});
-  for (const auto& [key, selection] : {std::pair{Key::Down, 1}, {Key::S, 2}, {Key::W, 1},
-                                       {Key::Up, 0}, {Key::Up, 3}, {Key::Down, 0}}) {
+  for (const auto& [key, selection] : {std::pair{Key::Down, 1},
+                                       {Key::S, 2},
+                                       {Key::W, 1},
+                                       {Key::Up, 0},
+                                       {Key::Up, 3},
+                                       {Key::Down, 0}}) {
     test::press(game, key);
     EXPECT_EQ(game.menuSelection, selection);
   }
@@ -357,8 +365,10 @@ TEST_F(Rules, BestTimes) {
 }
 
 TEST(FormatTime, MinutesColonSecondsRoundedToHundredths) {
-  for (const auto& [seconds, text] : {std::pair{65.25f, "1:05.25"}, {600.f, "10:00.00"},
-                                      {59.996f, "1:00.00"}, {59.994f, "0:59.99"}}) {
+  for (const auto& [seconds, text] : {std::pair{65.25f, "1:05.25"},
+                                      {600.f, "10:00.00"},
+                                      {59.996f, "1:00.00"},
+                                      {59.994f, "0:59.99"}}) {
     EXPECT_EQ(formatTime(seconds), text) << seconds;
   }
 }

@@ -25,14 +25,6 @@
 #include "support/GameInvariants.h"
 #include "support/TestSupport.h"
 
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-#define SNOKRYSTAL_SOAK_SLOW 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-#define SNOKRYSTAL_SOAK_SLOW 1
-#endif
-#endif
-
 namespace {
 
 using Key = sf::Keyboard::Key;
@@ -51,12 +43,7 @@ constexpr std::array<const char*, kAnswers> kAnswerNames{
 
 int winsWanted() {
   const char* value = std::getenv("SNOKRYSTAL_SOAK_WINS");
-  if (value != nullptr && std::atoi(value) > 0) return std::atoi(value);
-#ifdef SNOKRYSTAL_SOAK_SLOW
-  return 150;
-#else
-  return 300;
-#endif
+  return value != nullptr && std::atoi(value) > 0 ? std::atoi(value) : test::kSanitized ? 150 : 300;
 }
 
 class Soak : public ::testing::Test {
@@ -183,8 +170,8 @@ class Soak : public ::testing::Test {
     }
     const ScoreResult& got = game.lastResult;
     const char* what = kAnswerNames[answer];
-    EXPECT_EQ(std::tuple(got.ok, got.place, got.total), std::tuple(expected.ok, expected.place,
-                                                                   expected.total))
+    EXPECT_EQ(std::tuple(got.ok, got.place, got.total),
+              std::tuple(expected.ok, expected.place, expected.total))
         << what;
     EXPECT_TRUE(got.error == expected.error || (!otherError.empty() && got.error == otherError))
         << what << ": " << got.error;

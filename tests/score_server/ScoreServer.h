@@ -29,7 +29,7 @@ struct ScoreServer {
   void answer(const std::string& body) { behave("reply", 200, body); }
   void openGate() const;
 
-  std::vector<RecordedRequest> requests() const;  // received so far, in order
+  std::vector<RecordedRequest> requests() const;      // received so far, in order
   ScoreEndpoint endpoint(long boundMs = 3000) const;  // trusting this server only
   bool running() const { return port > 0; }
 

@@ -21,6 +21,16 @@ namespace test {
 
 using namespace autoplay;
 
+// Sanitizer builds run several times slower and reserve address space.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+inline constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+inline constexpr bool kSanitized =
+    __has_feature(address_sanitizer) || __has_feature(thread_sanitizer);
+#else
+inline constexpr bool kSanitized = false;
+#endif
+
 inline constexpr float kFrame = 0.05f;
 
 // Runs update for the given number of frames.
