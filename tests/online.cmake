@@ -8,7 +8,7 @@ if(NOT WIN32)
   target_compile_definitions(online_score_server PRIVATE
     SNOKRYSTAL_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
   target_link_libraries(online_score_server PUBLIC snokrystal_score PRIVATE snokrystal_warnings)
-  foreach(name online_client_test online_submitter_test online_nameentry_test soak_test)
+  foreach(name online_client_test online_submitter_test soak_test)
     if(TARGET ${name})
       target_link_libraries(${name} PRIVATE online_score_server)
     endif()

@@ -1,10 +1,14 @@
-// The score request's body and the reading of the server's answer, without a
-// network. Every byte of a name and every cut of the answer: fuzz/.
+// The score in hundredths, the name's cursor, the score request's body and
+// the reading of the server's answer, without a network. Every byte of a name and every cut of the
+// answer: fuzz/.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <climits>
+#include <limits>
 #include <string>
 
+#include "online/NameEntry.h"
 #include "online/ScoreClient.h"
 
 TEST(ScoreBody, FieldsInOrderWithSpacesAsPlusAndReservedBytesEscaped) {
@@ -38,5 +42,17 @@ TEST(ScoreAnswer, ReadsTheThreeMarkers) {
     EXPECT_EQ(std::tuple(result.ok, result.place, result.total, result.error),
               std::tuple(c.ok, c.place, c.total, std::string()))
         << c.answer;
+  }
+}
+
+TEST(NameEntryRules, ScoreInHundredthsAndTheBlinkingCursor) {
+  // Beyond what a 32-bit score holds: clamped instead of undefined.
+  for (const auto& [seconds, score] : {std::pair{42.178f, 4217},
+                                       {3.0e7f, 2147483647},
+                                       {std::numeric_limits<float>::quiet_NaN(), 0}}) {
+    EXPECT_EQ(scoreHundredths(seconds), score) << seconds;
+  }
+  for (const auto& [ms, cursor] : {std::pair{499, '_'}, {500, ' '}, {1000, '_'}, {123956, ' '}}) {
+    EXPECT_EQ(nameCursor(std::chrono::milliseconds(ms)), cursor) << ms;
   }
 }

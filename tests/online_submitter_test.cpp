@@ -1,5 +1,6 @@
-// The background submission: one at a time, results handed over whole, and a
-// thread that cannot start leaving nothing stuck.
+// The background submission: one at a time, results handed over whole, a
+// thread that cannot start leaving nothing stuck, and a game destroyed while
+// its worker waits on the server.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
@@ -8,6 +9,7 @@
 #include <memory>
 #include <thread>
 
+#include "app/Game.h"
 #include "online/ScoreSubmitter.h"
 #include "score_server/ScoreServer.h"
 #include "support/TestSupport.h"
@@ -111,4 +113,29 @@ TEST(ScoreInbox, ResultsArriveWhole) {
   }
   worker.join();
   EXPECT_FALSE(inbox->take().has_value());  // taken once only
+}
+
+// The server holds its answer until the test opens the gate.
+TEST(Submitter, GameDestroyedWhileTheWorkerWaitsOnTheServer) {
+  test::clearProxyEnvironment();
+  test::ScoreServer server;
+  ASSERT_TRUE(server.running());
+  server.behave("hold", 200, R"({"ok":true,"plass":3,"totalt":41})");
+  auto game = std::make_unique<Game>();
+  game->submitter.endpoint = server.endpoint(60000);
+  test::win(*game, sf::Keyboard::Key::Num1);
+  test::advance(*game, 7);
+  test::type(*game, "\r");
+  const std::shared_ptr<ScoreInbox> inbox = game->scoreInbox;
+  const std::shared_ptr<std::atomic<bool>> busy = game->submitter.busy;
+  game.reset();  // closing the window mid-submission: nothing waits
+  EXPECT_TRUE(busy->load());
+  EXPECT_EQ(inbox.use_count(), 2) << "the worker holds, not the game, what it delivers into";
+  // The worker finishes later, into what it shares, and lets go of it.
+  server.openGate();
+  ASSERT_TRUE(test::eventually([&] { return busy.use_count() == 1 && inbox.use_count() == 1; }));
+  EXPECT_FALSE(busy->load());
+  const std::optional<ScoreResult> late = inbox->take();
+  ASSERT_TRUE(late.has_value());
+  EXPECT_EQ(std::tuple(late->ok, late->place, late->total), std::tuple(true, 3, 41));
 }

@@ -317,15 +317,16 @@ TEST_F(Rules, OtherEventsAreIgnoredAResizeKeepsPixelsSquareAndACloseEndsTheDrain
   game.render();
 }
 
-TEST(WinMenu, ItemsOfEveryLevelAndTheFirstGoesOn) {
+TEST(WinMenu, ItemsAndWhereTheFirstGoes) {
+  // The first item goes on to the next level ("NESTE NIVÅ  LEVEL 2" ...), on
+  // level 5 to the same one afresh.
   Game game;
   test::press(game, Key::Num1);
   for (int level = 1; level <= kLevelCount; ++level) {
     test::play(game, test::solution(game), kFrame);
     ASSERT_EQ(game.state, GameState::Won) << level;
-    Menu items{{L"SPILL NIVÅ " + std::to_wstring(level) + L" IGJEN", level == kLevelCount},
-               {L"VELG NIVÅ", false},
-               {L"AVSLUTT", false}};
+    const std::wstring again = L"SPILL NIVÅ " + std::to_wstring(level) + L" IGJEN";
+    Menu items{{again, level == kLevelCount}, {L"VELG NIVÅ", false}, {L"AVSLUTT", false}};
     if (level < kLevelCount) {
       items.insert(items.begin(), {L"NESTE NIVÅ  LEVEL " + std::to_wstring(level + 1), true});
     }
@@ -333,11 +334,10 @@ TEST(WinMenu, ItemsOfEveryLevelAndTheFirstGoesOn) {
     EXPECT_EQ(std::tuple(game.menuSelection, game.nameEntryActive, game.resultReady),
               std::tuple(0, true, false));
     test::press(game, {Key::Escape, Key::Up});
-    EXPECT_EQ(game.menuSelection, static_cast<int>(items.size()) - 1);  // "AVSLUTT"
-    // The first item: the next level, or on level 5 the same one afresh.
+    EXPECT_EQ(game.menuSelection, static_cast<int>(game.menuItems.size()) - 1);  // "AVSLUTT"
     test::press(game, {Key::Down, Key::Enter});
-    ASSERT_EQ(game.state, GameState::Playing);
-    EXPECT_EQ(game.levelIndex, std::min(level, kLastLevel));
+    EXPECT_EQ(std::pair(game.state, game.levelIndex),
+              std::pair(GameState::Playing, std::min(level, kLastLevel)));
   }
 }
 

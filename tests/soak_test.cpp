@@ -64,6 +64,10 @@ class Soak : public ::testing::Test {
     }
   }
 
+  void typeText(const std::string& text) {
+    for (const char c : text) send({sf::Event::TextEntered{static_cast<unsigned char>(c)}});
+  }
+
   // One pass of the main loop: the window's queue and any score result, the
   // update and the drawn frame.
   void frame(bool render) {
@@ -142,22 +146,29 @@ class Soak : public ::testing::Test {
   void submitAndAwait() {
     std::string name;
     for (int n = pick(20); n > 0; --n) name += static_cast<char>('a' + pick(26));
-    test::type(game, name);
+    typeText(name);
     const Answer answer = arrange();
     sentBodies.push_back(buildScoreBody(kGameId, scoreHundredths(game.elapsedTime),
                                         name.empty() ? "Anonym" : name.substr(0, kLongestName)));
-    const auto sentAt = Clock::now();
-    send({test::keyPress(Key::Enter), sf::Event::TextEntered{13}});
+    send({test::keyPress(Key::Enter)});
+    ASSERT_TRUE(game.nameEntryActive) << "the Enter key, not its text event, submitted";
+    send({sf::Event::TextEntered{13}});
     ASSERT_FALSE(game.nameEntryActive);
     if (answer == Held) {
-      // The worker cannot finish before the gate opens: the frames go on.
+      // The worker cannot finish before the gate opens: the frames go on, and
+      // the name of another win is refused (never sent, never called back).
       for (int n = 0; n < 3; ++n) {
         ASSERT_TRUE(game.submitter.isBusy());
         frame(true);
         ASSERT_FALSE(game.resultReady);
       }
+      winNext();
+      ASSERT_FALSE(HasFatalFailure());
+      typeText("refused\r");
+      ASSERT_FALSE(game.nameEntryActive);
       server.openGate();
     }
+    const auto sentAt = Clock::now();
     while (!game.resultReady) {
       const auto busyFor = Clock::now() - sentAt;
       if (answer != Held && game.submitter.isBusy()) {
@@ -178,6 +189,32 @@ class Soak : public ::testing::Test {
     ++delivered[answer];
     send({test::keyPress(pick(2) == 0 ? Key::Enter : Key::Space)});
     ASSERT_FALSE(game.resultReady);
+    if (answer == Held) {
+      ASSERT_TRUE(test::eventually([this] { return game.submitter.busy.use_count() == 1; }));
+      frame(false);
+      ASSERT_FALSE(game.resultReady) << "the refused submission called back";
+    }
+  }
+
+  // From the title by a digit, or from the win menu by "NESTE NIVÅ" or, after
+  // the last level, "SPILL NIVÅ 5 IGJEN": the first item either way; then the
+  // fewest slides to the win, and frames past the typing cooldown of 0.3 s.
+  void winNext() {
+    const Key start = game.state == GameState::Menu
+                          ? static_cast<Key>(static_cast<int>(Key::Num1) + pick(kLevelCount))
+                          : Key::Enter;
+    send({test::keyPress(start)});
+    ASSERT_EQ(game.state, GameState::Playing);
+    for (const Key key : test::solution(game)) {
+      send({test::keyPress(key)});
+      for (int n = 0; n < 10 && game.sliding && !HasFatalFailure(); ++n) frame(false);
+      ASSERT_FALSE(game.sliding);
+    }
+    ASSERT_EQ(game.state, GameState::Won);
+    ASSERT_TRUE(game.nameEntryActive);
+    send({sf::Event::TextEntered{'z'}});
+    ASSERT_TRUE(game.playerName.empty()) << "a letter typed within the cooldown";
+    for (int n = 0; n < 7; ++n) frame(n == 0);
   }
 
   test::ScoreServer server;
@@ -195,21 +232,8 @@ TEST_F(Soak, WinsAndSubmissionsAgainstAnUnreliableLeaderboard) {
   const int wanted = winsWanted();
   const auto started = Clock::now();
   for (int wins = 0; wins < wanted; ++wins) {
-    // From the title by a digit, or from the win menu by "NESTE NIVÅ" or,
-    // after the last level, "SPILL NIVÅ 5 IGJEN": the first item either way.
-    const Key start = game.state == GameState::Menu
-                          ? static_cast<Key>(static_cast<int>(Key::Num1) + pick(kLevelCount))
-                          : Key::Enter;
-    send({test::keyPress(start)});
-    ASSERT_EQ(game.state, GameState::Playing);
-    for (const Key key : test::solution(game)) {
-      send({test::keyPress(key)});
-      for (int n = 0; n < 10 && game.sliding && !HasFatalFailure(); ++n) frame(false);
-      ASSERT_FALSE(game.sliding);
-    }
-    ASSERT_EQ(game.state, GameState::Won);
-    ASSERT_TRUE(game.nameEntryActive);
-    for (int n = 0; n < 7; ++n) frame(n == 0);  // past the typing cooldown of 0.3 s
+    winNext();
+    ASSERT_FALSE(HasFatalFailure());
     submitAndAwait();
     ASSERT_FALSE(HasFatalFailure());
     if (pick(8) == 0) {  // back to the title: "VELG NIVÅ", two items from the bottom

@@ -1,19 +1,18 @@
 #!/usr/bin/env python3
-"""A stand-in leaderboard for the tests: score_server.py DIR
-
-Makes a self-signed certificate for 127.0.0.1 (DIR/cert.pem, which the client
-trusts), serves HTTPS on a free port of 127.0.0.1, writes the port to DIR/port
-and ends when its standard input closes. Every request is recorded whole as
-DIR/NNN (request line, header lines, blank line, body) before it is answered.
-How to answer is read per request from DIR/mode ("MODE STATUS") and the body
-from DIR/answer:
-
-  reply     the status and the body (the default)
-  redirect  the same, with a Location on another path
-  partial   headers announcing 1000 bytes more than the body, the body, close
-  hangup    close without a word
-  hold      nothing until DIR/gate exists (then as reply) or the client leaves
-"""
+# A stand-in leaderboard for the tests: score_server.py DIR
+#
+# Makes a self-signed certificate for 127.0.0.1 (DIR/cert.pem, which the client
+# trusts), serves HTTPS on a free port of 127.0.0.1, writes the port to DIR/port
+# and ends when its standard input closes. Every request is recorded whole as
+# DIR/NNN (request line, header lines, blank line, body) before it is answered.
+# How to answer is read per request from DIR/mode ("MODE STATUS") and the body
+# from DIR/answer:
+#
+#   reply     the status and the body (the default)
+#   redirect  the same, with a Location on another path
+#   partial   headers announcing 1000 bytes more than the body, the body, close
+#   hangup    close without a word
+#   hold      nothing until DIR/gate exists (then as reply) or the client leaves
 
 import http.server
 import os
