@@ -26,9 +26,6 @@ const std::array<int, 5> kFirstDrawsOfProcess = [] {
   return values;
 }();
 
-const sf::Color kIceBlue(55, 138, 221);
-const sf::Color kFrost(168, 216, 248);
-
 }  // namespace
 
 TEST(GameRandom, UnseededSequenceAndReseeding) {
@@ -72,21 +69,14 @@ TEST(CrackMark, KnownBentArmsTwoDrawsAndSixToNineArms) {
   }
 }
 
-TEST(Sparks, FirstSparkCountAndTheCrackAfterThem) {
+// Where each spark and confetti rectangle goes, and how it moves and fades,
+// is pixel for pixel in the README's pictures (render_frames.cpp).
+TEST(Sparks, CountDrawsAndTheCrackAfterThem) {
   gameSrand(1);
   ImpactEffects effects;
   effects.spawnSparks({400.f, 300.f}, 64.f, 1.1f);
   effects.addCrack(2, 5);
   ASSERT_EQ(effects.sparks.size(), 24u);  // (41 / 32767 * 18 + 22) * 1.1
-  const Spark& s = effects.sparks[0];
-  EXPECT_FLOAT_EQ(s.position.x, 401.632172f);
-  EXPECT_FLOAT_EQ(s.position.y, 299.613556f);
-  EXPECT_FLOAT_EQ(s.velocity.x, -1.53836608f);
-  EXPECT_FLOAT_EQ(s.velocity.y, -2.14953279f);
-  EXPECT_FLOAT_EQ(s.radius, 2.7260201f);
-  EXPECT_FLOAT_EQ(s.alpha, 246.989105f);
-  EXPECT_FLOAT_EQ(s.fadeRate, 7.11420012f);
-  EXPECT_EQ(std::pair(s.colour, effects.sparks[1].colour), std::pair(kIceBlue, kFrost));
   EXPECT_EQ(effects.cracks.at(0).strips.size(), 7u);
   EXPECT_EQ(gameRand(), 14343) << "1 + 9 draws a spark, then the crack's 2";
   // (u * 18 + 22) * strength, truncated: 24 ... 44 for one cell, 44 ... 80 at the cap.
@@ -103,24 +93,7 @@ TEST(Sparks, FirstSparkCountAndTheCrackAfterThem) {
   }
 }
 
-TEST(ImpactEffectsUpdate, MovesFadesAndRemovesKeepingTheOrder) {
-  // A spark moves with its old velocity, then the pull and the drag act.
-  ImpactEffects one;
-  one.sparks.push_back(Spark{.position = {10.f, 20.f},
-                             .velocity = {2.f, -3.f},
-                             .radius = 4.f,
-                             .alpha = 100.f,
-                             .fadeRate = 10.f});
-  one.update();
-  one.update();
-  const Spark& s = one.sparks.at(0);
-  EXPECT_FLOAT_EQ(s.position.x, 13.9f);
-  EXPECT_FLOAT_EQ(s.position.y, 14.226f);  // 20 - 3, then - 2.774 = (-3 + 0.08) * 0.95
-  EXPECT_FLOAT_EQ(s.velocity.x, 1.805f);
-  EXPECT_FLOAT_EQ(s.velocity.y, (-2.774f + 0.08f) * 0.95f);
-  EXPECT_FLOAT_EQ(s.radius, 4.f * 0.997f * 0.997f);
-  EXPECT_FLOAT_EQ(s.alpha, 80.f);
-
+TEST(ImpactEffectsUpdate, FadedOnesGoAtZeroAndTheRestKeepTheirOrder) {
   ImpactEffects effects;
   for (const float alpha : {8.f, 50.f, 3.f, 4.f, 60.f}) {
     effects.sparks.push_back(Spark{.radius = alpha, .alpha = alpha, .fadeRate = 4.f});
@@ -137,22 +110,10 @@ TEST(ImpactEffectsUpdate, MovesFadesAndRemovesKeepingTheOrder) {
   EXPECT_EQ(std::pair(effects.sparks.size(), effects.cracks.size()), std::pair(2u, 1u));
 }
 
-TEST(Confetti, FirstRectangleFallingFadingAndLeaving) {
+TEST(Confetti, NineDrawsEachThenFallingFadingAndLeaving) {
   gameSrand(1);
-  const std::vector<Particle> made = makeConfetti(1280.f);
-  ASSERT_EQ(made.size(), 160u);
-  const Particle& p = made[0];
-  EXPECT_FLOAT_EQ(p.x, 1.60161138f);
-  EXPECT_FLOAT_EQ(p.y, -132.717072f);
-  EXPECT_FLOAT_EQ(p.vx, -1.22678304f);
-  EXPECT_FLOAT_EQ(p.vy, 6.5437026f);
-  EXPECT_FLOAT_EQ(p.width, 10.2650843f);
-  EXPECT_FLOAT_EQ(p.height, 4.39936543f);
-  EXPECT_FLOAT_EQ(p.rotation, 126.104927f);
-  EXPECT_FLOAT_EQ(p.spin, 3.16769934f);
-  EXPECT_EQ(std::pair(p.alpha, p.colour), std::pair(255.f, kFrost));
+  ASSERT_EQ(makeConfetti(1280.f).size(), 160u);
   EXPECT_EQ(gameRand(), 3340) << "nine draws a rectangle";
-
   std::vector<Particle> particles{
       Particle{.y = 530.f, .vy = 5.f, .alpha = 255.f},                   // fades later
       Particle{.x = 1.f, .y = 735.f, .vy = 5.f, .alpha = 255.f},         // leaves later

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -25,38 +26,34 @@ std::vector<std::string> walls(const Board& board, bool Cell::* wall) {
   return rows;
 }
 
-// A spanning tree of the cells: rows x columns - 1 openings through which
-// every cell is reached from (0, 0), and the outer flags all set.
+// A spanning tree of the cells: rows x columns - 1 openings, none of them
+// closing a loop, and the outer flags all set.
 ::testing::AssertionResult perfect(const Board& board, int columns, int rows) {
-  int openings = 0;
-  for (const auto& row : board) {
-    for (const Cell& cell : row) openings += (cell.eastWall ? 0 : 1) + (cell.southWall ? 0 : 1);
-    if (!row.back().eastWall) return ::testing::AssertionFailure() << "open east edge";
-  }
-  if (walls(board, &Cell::southWall).back() != std::string(std::size_t(columns), '1')) {
-    return ::testing::AssertionFailure() << "open south edge";
-  }
-  std::vector<bool> seen(std::size_t(rows * columns));
-  std::vector<GridCell> todo{{0, 0}};
-  int reached = 0;
-  const auto open = [&](int r, int c, bool Cell::* wall) {
-    return !(board[std::size_t(r)][std::size_t(c)].*wall);
+  std::vector<int> parent(std::size_t(rows * columns));
+  std::iota(parent.begin(), parent.end(), 0);
+  const auto root = [&parent](int i) {
+    while (parent[std::size_t(i)] != i) i = parent[std::size_t(i)];
+    return i;
   };
-  while (!todo.empty()) {
-    const auto [r, c] = todo.back();
-    todo.pop_back();
-    if (seen[std::size_t(r * columns + c)]) continue;
-    seen[std::size_t(r * columns + c)] = true;
-    ++reached;
-    if (c + 1 < columns && open(r, c, &Cell::eastWall)) todo.push_back({r, c + 1});
-    if (r + 1 < rows && open(r, c, &Cell::southWall)) todo.push_back({r + 1, c});
-    if (c > 0 && open(r, c - 1, &Cell::eastWall)) todo.push_back({r, c - 1});
-    if (r > 0 && open(r - 1, c, &Cell::southWall)) todo.push_back({r - 1, c});
+  int openings = 0;
+  for (int r = 0; r < rows; ++r) {
+    for (int c = 0; c < columns; ++c) {
+      const Cell& cell = board[std::size_t(r)][std::size_t(c)];
+      if ((c == columns - 1 && !cell.eastWall) || (r == rows - 1 && !cell.southWall)) {
+        return ::testing::AssertionFailure() << "an open edge at " << r << "," << c;
+      }
+      for (const int next : {cell.eastWall ? -1 : r * columns + c + 1,
+                             cell.southWall ? -1 : (r + 1) * columns + c}) {
+        if (next < 0) continue;
+        const int a = root(r * columns + c);
+        if (a == root(next)) return ::testing::AssertionFailure() << "a loop at " << r << "," << c;
+        parent[std::size_t(a)] = root(next);
+        ++openings;
+      }
+    }
   }
-  if (openings == rows * columns - 1 && reached == rows * columns) {
-    return ::testing::AssertionSuccess();
-  }
-  return ::testing::AssertionFailure() << openings << " openings, " << reached << " cells reached";
+  if (openings == rows * columns - 1) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << openings << " openings";
 }
 
 int slideCount(const Board& board, int rows, int columns) {
