@@ -39,6 +39,7 @@
 #include "bench/Scenes.h"
 #include "bench/SilentServer.h"
 #include "render/Look.h"
+#include "tools/Autoplay.h"
 
 namespace {
 
@@ -198,7 +199,7 @@ void measureBlock(Game& game, const sf::Texture& backdrop, Scene& scene, int fra
 bool startHangingSubmission(Game& game, bench::SilentServer& server,
                             const bench::PlayState& nameEntry) {
   bench::restore(game, nameEntry);
-  bench::typeText(game, "\r");
+  autoplay::type(game, "\r");
   return game.submitter.isBusy() && server.waitForHello(10000);
 }
 

@@ -1,10 +1,8 @@
 #include "bench/Scenes.h"
 
-#include <initializer_list>
-#include <optional>
-
 #include "fx/GameRandom.h"
 #include "puzzle/Slide.h"
+#include "tools/Autoplay.h"
 
 namespace bench {
 
@@ -12,26 +10,13 @@ namespace {
 
 using Key = sf::Keyboard::Key;
 
-struct Step {
-  int rowStep;
-  int columnStep;
-  Key key;
-};
-constexpr Step kSteps[] = {
-    {0, 1, Key::Right}, {1, 0, Key::Down}, {0, -1, Key::Left}, {-1, 0, Key::Up}};
+constexpr MazeStep kSteps[] = {{0, 1}, {1, 0}, {0, -1}, {-1, 0}};  // clockwise from right
 
-// Level 1 is the same on every start; these five slides solve it.
-constexpr Key kLevelOneSolution[] = {Key::Right, Key::Down, Key::Left, Key::Down, Key::Right};
-
-void frames(Game& game, int count) {
-  for (int i = 0; i < count; ++i) {
-    game.update(kFrameStep);
-  }
-}
+void frames(Game& game, int count) { autoplay::frames(game, count, kFrameStep); }
 
 void mute(Game& game) {
   if (game.soundBank.enabled) {
-    press(game, Key::M);
+    autoplay::press(game, Key::M);
   }
 }
 
@@ -46,19 +31,19 @@ sf::Vector2f cellCentre(const Game& game, GridCell cell) {
 struct Wanderer {
   int direction = 0;
 
-  Step next(const Game& game) {
+  Key next(const Game& game) {
     for (int k = 0; k < 4; ++k) {
-      const Step& step = kSteps[(direction + k) % 4];
-      const SlideResult slide = traceSlide(game.board, game.playerRow, game.playerCol, step.rowStep,
-                                           step.columnStep, game.rows, game.columns);
+      const MazeStep step = kSteps[(direction + k) % 4];
+      const SlideResult slide = traceSlide(game.board, game.playerRow, game.playerCol, step.row,
+                                           step.column, game.rows, game.columns);
       const bool moves = slide.endRow != game.playerRow || slide.endColumn != game.playerCol;
       const bool wins = slide.endRow == game.rows - 1 && slide.endColumn == game.columns - 1;
       if (moves && !wins) {
         direction = (direction + k + 1) % 4;
-        return step;
+        return autoplay::keyOf(step);
       }
     }
-    return kSteps[0];
+    return Key::Right;
   }
 };
 
@@ -143,26 +128,9 @@ void restore(Game& game, const PlayState& snapshot) {
   *game.hud = snapshot.hud;
 }
 
-void press(Game& game, sf::Keyboard::Key key) {
-  game.handleEvent(
-      sf::Event::KeyPressed{key, sf::Keyboard::Scancode::Unknown, false, false, false, false});
-}
-
-void typeText(Game& game, const std::string& text) {
-  for (const char c : text) {
-    game.handleEvent(sf::Event::TextEntered{static_cast<unsigned char>(c)});
-  }
-}
-
-void finishSlide(Game& game) {
-  for (int i = 0; i < 100 && game.sliding; ++i) {
-    game.update(kFrameStep);
-  }
-}
-
 PlayState buildBusyBoard(Game& game, int levelIndex) {
   gameSrand(kRandomSeed);
-  press(game, static_cast<Key>(static_cast<int>(Key::Num1) + levelIndex));
+  autoplay::press(game, static_cast<Key>(static_cast<int>(Key::Num1) + levelIndex));
   mute(game);
   game.board = generateLevelBoard(levelIndex, kLevelFiveClock);
 
@@ -170,11 +138,11 @@ PlayState buildBusyBoard(Game& game, int levelIndex) {
   Wanderer wanderer;
   std::vector<GridCell> landings;
   while (game.trail.size() < kTrailLength) {
-    press(game, wanderer.next(game).key);
+    autoplay::press(game, wanderer.next(game));
     landings.push_back({game.targetRow, game.targetCol});
-    finishSlide(game);
+    autoplay::finishSlide(game, kFrameStep);
   }
-  press(game, wanderer.next(game).key);
+  autoplay::press(game, wanderer.next(game));
   landings.push_back({game.targetRow, game.targetCol});
   while (game.sliding && game.slideProgress < 0.5f) {
     game.update(kFrameStep);
@@ -206,20 +174,17 @@ Scenes buildScenes(Game& game) {
   gameSrand(kRandomSeed);
   scenes.title = capture(game);
 
-  press(game, Key::Num1);
+  autoplay::press(game, Key::Num1);
   mute(game);
   frames(game, 30);
   scenes.levelOne = capture(game);
 
-  for (const Key key : kLevelOneSolution) {
-    press(game, key);
-    finishSlide(game);
-  }
+  autoplay::play(game, autoplay::solution(game), kFrameStep);
   // Past the typing cooldown, with the confetti well inside the window.
   frames(game, 70);
-  typeText(game, "Ola Nordmann");
+  autoplay::type(game, "Ola Nordmann");
   scenes.nameEntry = capture(game);
-  press(game, Key::Escape);
+  autoplay::press(game, Key::Escape);
   scenes.winScreen = capture(game);
 
   restore(game, scenes.title);

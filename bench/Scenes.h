@@ -64,13 +64,6 @@ struct PlayState {
 PlayState capture(const Game& game);
 void restore(Game& game, const PlayState& snapshot);
 
-// Real key and text events through the game's handler.
-void press(Game& game, sf::Keyboard::Key key);
-void typeText(Game& game, const std::string& text);
-
-// Runs the update step until the slide in progress has come to rest.
-void finishSlide(Game& game);
-
 // The scenes, each built from the state the game is in when called.
 struct Scenes {
   PlayState title;      // the title screen, as the game starts

@@ -1,10 +1,9 @@
 #!/usr/bin/env python3
-"""Writes the seed corpora of the fuzz targets into fuzz/corpus/<target>/.
-
-The seeds are small, hand-made inputs that reach every screen; the fuzzer
-mutates them from there. Run it again after changing an input format:
-    python3 fuzz/seeds.py
-"""
+# Writes the seed corpora of the fuzz targets into fuzz/corpus/<target>/.
+#
+# The seeds are small, hand-made inputs that reach every screen; the fuzzer
+# mutates them from there. Run it again after changing an input format:
+#     python3 fuzz/seeds.py
 
 import os
 import struct

@@ -1,23 +1,18 @@
 # The leaderboard tests: a local HTTPS server for the client and the
-# submitter, and a compile-and-link check of the Windows client.
+# submitter, the name entry and the soak, and a compile-and-link check of the
+# Windows client.
 
 if(NOT WIN32)
   add_library(online_score_server STATIC ${CMAKE_CURRENT_SOURCE_DIR}/score_server/ScoreServer.cpp)
   target_include_directories(online_score_server PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
   target_compile_definitions(online_score_server PRIVATE
     SNOKRYSTAL_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
-  target_link_libraries(online_score_server PUBLIC snokrystal_score GTest::gtest
-    PRIVATE snokrystal_warnings)
-  foreach(name online_client_test online_submitter_test online_nameentry_test)
+  target_link_libraries(online_score_server PUBLIC snokrystal_score PRIVATE snokrystal_warnings)
+  foreach(name online_client_test online_submitter_test soak_test)
     if(TARGET ${name})
       target_link_libraries(${name} PRIVATE online_score_server)
     endif()
   endforeach()
-endif()
-
-if(TARGET online_protocol_test)
-  target_compile_definitions(online_protocol_test PRIVATE
-    SNOKRYSTAL_SCORE_HOST="${SNOKRYSTAL_SCORE_HOST}")
 endif()
 
 # The WinINet client cannot run here, but it must build: compile it with the

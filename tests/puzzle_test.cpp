@@ -1,14 +1,13 @@
-// The level table, the maze generator, the slide rule and the solver, without
-// a window.
+// The maze generator, the slide rule and the solver, without a window.
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <numeric>
 #include <string>
 #include <vector>
 
 #include "puzzle/Levels.h"
-#include "puzzle/Maze.h"
-#include "puzzle/Slide.h"
+#include "puzzle/Solver.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -18,114 +17,100 @@ constexpr MazeStep kDown{1, 0};
 constexpr MazeStep kLeft{0, -1};
 constexpr MazeStep kRight{0, 1};
 
-// A perfect maze: every cell reachable from (0, 0) through exactly cells - 1
-// openings (a spanning tree), and the flags of the last column and row set.
-void expectPerfectMaze(int columns, int rows, std::uint32_t seed) {
-  const Board board = generateMaze(columns, rows, seed);
-  ASSERT_EQ(board.size(), static_cast<std::size_t>(rows)) << "seed " << seed;
-  int openings = 0;
+std::vector<std::string> walls(const Board& board, bool Cell::* wall) {
+  std::vector<std::string> rows;
   for (const auto& row : board) {
-    ASSERT_EQ(row.size(), static_cast<std::size_t>(columns)) << "seed " << seed;
-    for (const Cell& cell : row) openings += (cell.eastWall ? 0 : 1) + (cell.southWall ? 0 : 1);
-    EXPECT_TRUE(row.back().eastWall) << "seed " << seed;
+    rows.emplace_back();
+    for (const Cell& cell : row) rows.back() += cell.*wall ? '1' : '0';
   }
-  EXPECT_EQ(test::southWalls(board).back(), std::string(static_cast<std::size_t>(columns), '1'));
-  EXPECT_EQ(openings, rows * columns - 1) << "seed " << seed;
-  // Step by step through the openings from (0, 0).
-  std::vector<bool> seen(static_cast<std::size_t>(rows * columns));
-  std::vector<std::pair<int, int>> todo{{0, 0}};
-  int reached = 0;
-  const auto at = [&](int r, int c) { return board[std::size_t(r)][std::size_t(c)]; };
-  while (!todo.empty()) {
-    const auto [r, c] = todo.back();
-    todo.pop_back();
-    if (seen[std::size_t(r * columns + c)]) continue;
-    seen[std::size_t(r * columns + c)] = true;
-    ++reached;
-    if (c + 1 < columns && !at(r, c).eastWall) todo.emplace_back(r, c + 1);
-    if (r + 1 < rows && !at(r, c).southWall) todo.emplace_back(r + 1, c);
-    if (c > 0 && !at(r, c - 1).eastWall) todo.emplace_back(r, c - 1);
-    if (r > 0 && !at(r - 1, c).southWall) todo.emplace_back(r - 1, c);
-  }
-  EXPECT_EQ(reached, rows * columns) << "seed " << seed;
+  return rows;
 }
 
-bool sameBoard(const Board& a, const Board& b) {
-  return test::eastWalls(a) == test::eastWalls(b) && test::southWalls(a) == test::southWalls(b);
+// A spanning tree of the cells: rows x columns - 1 openings, none of them
+// closing a loop, and the outer flags all set.
+::testing::AssertionResult perfect(const Board& board, int columns, int rows) {
+  std::vector<int> parent(std::size_t(rows * columns));
+  std::iota(parent.begin(), parent.end(), 0);
+  const auto root = [&parent](int i) {
+    while (parent[std::size_t(i)] != i) i = parent[std::size_t(i)];
+    return i;
+  };
+  int openings = 0;
+  for (int r = 0; r < rows; ++r) {
+    for (int c = 0; c < columns; ++c) {
+      const Cell& cell = board[std::size_t(r)][std::size_t(c)];
+      if ((c == columns - 1 && !cell.eastWall) || (r == rows - 1 && !cell.southWall)) {
+        return ::testing::AssertionFailure() << "an open edge at " << r << "," << c;
+      }
+      for (const int next : {cell.eastWall ? -1 : r * columns + c + 1,
+                             cell.southWall ? -1 : (r + 1) * columns + c}) {
+        if (next < 0) continue;
+        const int a = root(r * columns + c);
+        if (a == root(next)) return ::testing::AssertionFailure() << "a loop at " << r << "," << c;
+        parent[std::size_t(a)] = root(next);
+        ++openings;
+      }
+    }
+  }
+  if (openings == rows * columns - 1) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << openings << " openings";
+}
+
+int slideCount(const Board& board, int rows, int columns) {
+  const auto steps = solveBoard(board, rows, columns);
+  return steps ? static_cast<int>(steps->size()) : -1;
 }
 
 }  // namespace
 
-TEST(LevelTable, RowsAsListed) {
-  struct Row {
-    int columns, rows, tile;
-    const char* label;
-    const char* name;
-  };
-  const Row expected[] = {{9, 7, 64, "LEVEL 1", "Arktisk inngang"},
-                          {11, 9, 56, "LEVEL 2", "Frosne korridorer"},
-                          {13, 11, 48, "LEVEL 3", "Dypfryst"},
-                          {15, 13, 42, "LEVEL 4", "Nordlys-kavern"},
-                          {17, 15, 36, "LEVEL 5", "Evig is"}};
-  ASSERT_EQ(kLevels.size(), 5u);
-  for (std::size_t i = 0; i < kLevels.size(); ++i) {
-    SCOPED_TRACE(i);
-    EXPECT_EQ(kLevels[i].number, static_cast<int>(i) + 1);
-    EXPECT_EQ(kLevels[i].columns, expected[i].columns);
-    EXPECT_EQ(kLevels[i].rows, expected[i].rows);
-    EXPECT_EQ(kLevels[i].tileSize, expected[i].tile);
-    EXPECT_EQ(kLevels[i].label, expected[i].label);
-    EXPECT_EQ(kLevels[i].name, expected[i].name);
+TEST(MazeGenerator, SeedsShuffleAndTheFirstBoards) {
+  for (const auto& [index, clock, seed] :
+       {std::tuple<int, std::int64_t, std::uint32_t>{0, 0, 57047u},
+        {1, 0, 114052u},
+        {2, 0, 171057u},
+        {3, 1234567, 228062u},
+        {4, 1700000000, 1700000000u},
+        {4, (std::int64_t{1} << 32) + 77, 77u}}) {
+    EXPECT_EQ(levelSeed(index, clock), seed) << index << " at " << clock;
   }
-}
-
-TEST(MazeGenerator, ShuffleIndexInSinglePrecision) {
-  struct Case {
-    std::uint32_t draw;
-    int multiplier, index;
-  };
   // For 3221225471 and 1431655765 exact arithmetic would give 2 and 0; the
   // float roundings give 3 and 1. Then just below the states that round up to
   // 2^32, and from 4294967168 on, where the index stays on the last position.
-  const Case cases[] = {{0x40000000u, 4, 1}, {3221225471u, 4, 3}, {1431655765u, 3, 1},
-                        {4294967167u, 3, 2}, {4294967168u, 4, 3}, {4294967295u, 2, 1}};
-  for (const Case& c : cases) {
-    EXPECT_EQ(shuffleIndex(c.draw, c.multiplier), c.index) << c.draw << " x " << c.multiplier;
+  for (const auto& [draw, multiplier, index] : {std::tuple{0x40000000u, 4, 1},
+                                                {3221225471u, 4, 3},
+                                                {1431655765u, 3, 1},
+                                                {4294967167u, 3, 2},
+                                                {4294967168u, 4, 3},
+                                                {4294967295u, 2, 1}}) {
+    EXPECT_EQ(shuffleIndex(draw, multiplier), index) << draw << " x " << multiplier;
   }
   EXPECT_EQ(shuffledSteps(4294967295u, 4294967295u, 4294967295u),
             (std::array<MazeStep, 4>{kUp, kDown, kLeft, kRight}));
-}
 
-TEST(MazeGenerator, LevelSeeds) {
-  EXPECT_EQ(levelSeed(0, 0), 57047u);
-  EXPECT_EQ(levelSeed(1, 0), 114052u);
-  EXPECT_EQ(levelSeed(2, 0), 171057u);
-  EXPECT_EQ(levelSeed(3, 1234567), 228062u);
-  EXPECT_EQ(levelSeed(4, 1700000000), 1700000000u);
-  EXPECT_EQ(levelSeed(4, (std::int64_t{1} << 32) + 77), 77u) << "the clock's low 32 bits";
-}
-
-TEST(MazeGenerator, LevelOneBoardAndLevelTwoFirstRow) {
   const Board one = generateMaze(9, 7, 57047u);
-  EXPECT_EQ(test::eastWalls(one), test::kLevelOneEast);
-  EXPECT_EQ(test::southWalls(one), test::kLevelOneSouth);
+  EXPECT_EQ(walls(one, &Cell::eastWall),
+            (std::vector<std::string>{"000110101", "001101011", "101100001", "001110101",
+                                      "001110001", "000100001", "000000001"}));
+  EXPECT_EQ(walls(one, &Cell::southWall),
+            (std::vector<std::string>{"111000000", "010011110", "011001110", "110000101",
+                                      "011001111", "011111110", "111111111"}));
   const Board two = generateMaze(11, 9, 114052u);
-  ASSERT_EQ(two.size(), 9u);
-  EXPECT_EQ(test::eastWalls(two)[0], "00100001001");
-  EXPECT_EQ(test::southWalls(two)[0], "11011101000");
+  EXPECT_EQ(walls(two, &Cell::eastWall)[0], "00100001001");
+  EXPECT_EQ(walls(two, &Cell::southWall)[0], "11011101000");
 }
 
 TEST(MazeGenerator, PerfectMazesOverManySeeds) {
   for (const LevelInfo& level : kLevels) {
     for (std::uint32_t seed = 0; seed < 2000; ++seed) {
-      expectPerfectMaze(level.columns, level.rows, seed * 2654435761u);
+      ASSERT_TRUE(perfect(generateMaze(level.columns, level.rows, seed * 2654435761u),
+                          level.columns, level.rows))
+          << level.label << " seed " << seed * 2654435761u;
     }
   }
   // A seed whose first draw is one of the states whose float rounds up to 2^32.
   const std::uint32_t seed = test::stepBack(4294967295u, 1664525u, 1013904223u);
-  MazeRandom first{seed};
-  ASSERT_EQ(first.next(), 4294967295u);
-  expectPerfectMaze(17, 15, seed);
+  ASSERT_EQ(MazeRandom{seed}.next(), 4294967295u);
+  EXPECT_TRUE(perfect(generateMaze(17, 15, seed), 17, 15));
 }
 
 TEST(Slide, StopsAtEdgesAndWallsAndOnlyThere) {
@@ -150,60 +135,58 @@ TEST(Slide, StopsAtEdgesAndWallsAndOnlyThere) {
       {4, 5, kUp, 0, 5, {{5, 3}, {5, 2}, {5, 1}, {5, 0}}},  // the goal holds nothing
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::to_string(c.row) + "," + std::to_string(c.column) + " step " +
-                 std::to_string(c.step.row) + "," + std::to_string(c.step.column));
     const SlideResult slide = traceSlide(board, c.row, c.column, c.step.row, c.step.column, 5, 6);
-    EXPECT_EQ(slide.endRow, c.endRow);
-    EXPECT_EQ(slide.endColumn, c.endColumn);
-    EXPECT_EQ(slide.passed, c.passed);
+    EXPECT_EQ(slide.endRow, c.endRow) << c.row << "," << c.column;
+    EXPECT_EQ(slide.endColumn, c.endColumn) << c.row << "," << c.column;
+    EXPECT_EQ(slide.passed, c.passed) << c.row << "," << c.column;
   }
 }
 
-TEST(Solver, ShortestSolutions) {
+TEST(Solver, FewestSlidesFromAnyCell) {
   const int fixed[] = {5, 12, 29, 41};
   for (int index = 0; index < kLastLevel; ++index) {
-    const LevelInfo& level = kLevels[static_cast<std::size_t>(index)];
-    const Board board = generateMaze(level.columns, level.rows, levelSeed(index, 0));
-    EXPECT_EQ(test::slideCount(board, level.rows, level.columns), fixed[index]) << level.label;
+    const LevelInfo& level = kLevels[std::size_t(index)];
+    const Board board = generateLevelBoard(index, 0);
+    const auto steps = solveBoard(board, level.rows, level.columns);
+    ASSERT_TRUE(steps.has_value());
+    EXPECT_EQ(steps->size(), std::size_t(fixed[index])) << level.label;
+    GridCell at;  // the steps played out end at rest on the goal
+    for (const MazeStep step : *steps) {
+      const SlideResult slide =
+          traceSlide(board, at.row, at.column, step.row, step.column, level.rows, level.columns);
+      at = {slide.endRow, slide.endColumn};
+    }
+    EXPECT_EQ(at, (GridCell{level.rows - 1, level.columns - 1})) << level.label;
   }
-  EXPECT_EQ(test::slideCount(test::openBoard(4, 4), 4, 4), 2);
-  EXPECT_EQ(test::slideCount(test::openBoard(1, 1), 1, 1), 0);
+  const Board open = test::openBoard(4, 4);
+  EXPECT_EQ(solveBoard(open, 4, 4), (std::vector<MazeStep>{kDown, kRight}));
+  EXPECT_EQ(solveBoard(open, 4, 4, {3, 0}), (std::vector<MazeStep>{kRight}));
+  EXPECT_EQ(solveBoard(open, 4, 4, {3, 3}), std::vector<MazeStep>{});
   Board board = test::openBoard(3, 3);
   board[1][2].southWall = true;  // above the goal: the way along the bottom row is left
-  EXPECT_EQ(test::slideCount(board, 3, 3), 2);
+  EXPECT_EQ(slideCount(board, 3, 3), 2);
   board[2][1].eastWall = true;  // and left of it: no slide can come to rest there
-  EXPECT_EQ(test::slideCount(board, 3, 3), -1);
+  EXPECT_EQ(slideCount(board, 3, 3), -1);
 }
 
-TEST(LevelFive, BoardIsAlwaysWinnable) {
+TEST(LevelFive, TheFirstWinnableBoardFromTheClock) {
   const LevelInfo& level = kLevels[kLastLevel];
-  int needed = 0;
+  int retried = 0;
   constexpr std::int64_t kFirst = 1700000000;
-  constexpr int kSeeds = 20000;
-  for (std::int64_t clock = kFirst; clock < kFirst + kSeeds; ++clock) {
+  constexpr int kClocks = 10000;
+  for (std::int64_t clock = kFirst; clock < kFirst + kClocks; ++clock) {
     int retries = -1;
     const Board board = generateLevelBoard(kLastLevel, clock, &retries);
-    ASSERT_GE(retries, 0);
-    EXPECT_GE(test::slideCount(board, level.rows, level.columns), 1) << clock;
-    // The board is the first winnable one from the clock's seed on.
     const auto seed = static_cast<std::uint32_t>(clock);
-    EXPECT_TRUE(sameBoard(
-        board, generateMaze(level.columns, level.rows, seed + static_cast<std::uint32_t>(retries))))
-        << clock;
+    ASSERT_EQ(board, generateMaze(level.columns, level.rows, seed + std::uint32_t(retries)));
+    ASSERT_GE(slideCount(board, level.rows, level.columns), 1) << clock;
     for (int k = 0; k < retries; ++k) {
-      const Board skipped =
-          generateMaze(level.columns, level.rows, seed + static_cast<std::uint32_t>(k));
-      EXPECT_EQ(test::slideCount(skipped, level.rows, level.columns), -1) << clock;
+      const Board skipped = generateMaze(level.columns, level.rows, seed + std::uint32_t(k));
+      ASSERT_EQ(slideCount(skipped, level.rows, level.columns), -1) << clock;
     }
-    needed += retries > 0 ? 1 : 0;
+    retried += retries > 0 ? 1 : 0;
   }
-  // Both kinds of seed occur, so both branches above were exercised.
-  EXPECT_GT(needed, 0);
-  EXPECT_LT(needed, kSeeds);
-  // The fixed levels never retry.
-  for (int index = 0; index < kLastLevel; ++index) {
-    int retries = -1;
-    generateLevelBoard(index, kFirst, &retries);
-    EXPECT_EQ(retries, 0);
-  }
+  // Both kinds of clock occur, so both branches above were taken.
+  EXPECT_GT(retried, 0);
+  EXPECT_LT(retried, kClocks);
 }

@@ -55,6 +55,30 @@ def same(a, b):
     return d.max() <= 96 and (d > 8).mean() <= 0.01
 
 
+def openssl(*args, cwd):
+    subprocess.run(["openssl", *args], cwd=cwd, check=True,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+def make_ca(name, cwd):
+    openssl("req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
+            "-nodes", "-keyout", f"{name}.key", "-out", f"{name}.pem", "-days", "2",
+            "-subj", f"/CN=SNOKRYSTAL test {name}",
+            "-addext", "basicConstraints=critical,CA:TRUE",
+            "-addext", "keyUsage=critical,keyCertSign,cRLSign", cwd=cwd)
+
+
+def make_leaf(name, alt_names, cwd, ca):
+    with open(os.path.join(cwd, f"{name}.ext"), "w") as ext:
+        ext.write(f"subjectAltName={alt_names}\nbasicConstraints=CA:FALSE\n"
+                  "keyUsage=critical,digitalSignature\nextendedKeyUsage=serverAuth\n")
+    openssl("req", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes",
+            "-keyout", f"{name}.key", "-out", f"{name}.csr", "-subj", "/CN=localhost", cwd=cwd)
+    openssl("x509", "-req", "-in", f"{name}.csr", "-CA", f"{ca}.pem", "-CAkey", f"{ca}.key",
+            "-CAcreateserial", "-out", f"{name}.pem", "-days", "2", "-extfile", f"{name}.ext",
+            cwd=cwd)
+
+
 def xdotool(*args):
     return subprocess.run(["xdotool", *args], capture_output=True, text=True).stdout
 
@@ -152,16 +176,21 @@ class Leaderboard:
         self.stop()
         shutil.rmtree(self.directory, ignore_errors=True)
         os.makedirs(self.directory)
-        score_server.write_whole(f"{self.directory}/behaviour", f"{mode} 200".encode())
+        score_server.write_whole(f"{self.directory}/mode", f"{mode} 200".encode())
         score_server.write_whole(f"{self.directory}/answer", ANSWER)
-        self.process = subprocess.Popen([sys.executable, score_server.__file__, "serve",
-                                         self.directory, f"{WORK}/certs/{cert}", "443"])
+        certs = f"{WORK}/certs/{cert}"
+        self.process = subprocess.Popen([sys.executable, score_server.__file__, self.directory,
+                                         f"{certs}.pem", f"{certs}.key", "443"],
+                                        stdin=subprocess.PIPE)
         until("the leaderboard", lambda: os.path.exists(f"{self.directory}/port"), 30)
 
+    # (head, body) of each request so far; the head ends with its last header's CRLF.
     def requests(self):
-        folder = f"{self.directory}/requests"
-        return [tuple(open(f"{folder}/{n[:-4]}{part}", "rb").read() for part in ("head", "body"))
-                for n in sorted(os.listdir(folder)) if n.endswith(".body")]
+        found = []
+        for name in sorted(n for n in os.listdir(self.directory) if n.isdigit()):
+            head, body = open(f"{self.directory}/{name}", "rb").read().split(b"\r\n\r\n", 1)
+            found.append((head + b"\r\n", body))
+        return found
 
     def stop(self):
         if self.process:
@@ -178,13 +207,13 @@ def win_and_send(game, board, reference=None, seconds=20):
     game.wait_out_name_cooldown()
     prompt = game.settled(PROMPT)
     if reference is None:
-        open(f"{board.directory}/hold", "w").close()
+        open(f"{board.directory}/pause", "w").close()
     xdotool("type", "--delay", "30", "Ice Fox")
     game.key("Return")
     if reference is None:
-        until("the score's connection", lambda: os.path.exists(f"{board.directory}/held"), 30, game)
+        until("the score's connection", lambda: os.path.exists(f"{board.directory}/paused"), 30, game)
         waiting = game.shot(OUTCOME)
-        os.remove(f"{board.directory}/hold")
+        os.remove(f"{board.directory}/pause")
         game.wait_for("the outcome", OUTCOME, lambda shown: not np.array_equal(shown, waiting))
         outcome = game.settled(OUTCOME)
     else:
@@ -202,9 +231,9 @@ def prepare():
                 if line.startswith("SNOKRYSTAL_SCORE_HOST:"))
     names = f"DNS:{host},DNS:{LINUX_HOST}"
     for ca in ("ca", "other-ca"):
-        score_server.make_ca(ca, f"{WORK}/certs")
-    score_server.make_leaf("trusted", names, f"{WORK}/certs")
-    score_server.make_leaf("stranger", names, f"{WORK}/certs", ca="other-ca")
+        make_ca(ca, f"{WORK}/certs")
+    make_leaf("trusted", names, f"{WORK}/certs", ca="ca")
+    make_leaf("stranger", names, f"{WORK}/certs", ca="other-ca")
     with open(f"{WORK}/hosts", "w") as hosts:
         hosts.write(f"127.0.0.1 localhost {host} {LINUX_HOST}\n")
     with open(f"{WORK}/ca-bundle.crt", "wb") as bundle:
@@ -276,7 +305,7 @@ def main():
         win_and_send(wine, board, not_sent)
         if board.requests():
             fail("a score went to a leaderboard whose certificate no trusted CA signed")
-        board.start("trusted", "silent")
+        board.start("trusted", "hold")  # no gate opens: silence until the client leaves
         wine.start_level("Down", "Return")
         win_and_send(wine, board, not_sent, seconds=45)  # the client gives up after 30 s
         if len(board.requests()) != 1:

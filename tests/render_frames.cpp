@@ -1,0 +1,100 @@
+// Whole frames against the pictures they must be, pixel for pixel: the
+// README's pictures (docs/) and the screens those leave out (tests/frames/).
+// Runs on its own virtual 1920x1080 screen (tests/CMakeLists.txt). A frame
+// that differs is written to build/frames/; when a change of the look is
+// meant, rerun snokrystal_pictures for docs/ and copy the others over.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "app/Game.h"
+#include "fx/GameRandom.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+using Key = sf::Keyboard::Key;
+
+::testing::AssertionResult drawnAs(Game& game, const std::string& picture) {
+  const sf::Image frame = test::capture(game);
+  sf::Image expected;
+  std::size_t differing = frame.getSize().x * frame.getSize().y;
+  if (expected.loadFromFile(picture) && expected.getSize() == frame.getSize()) {
+    differing = 0;
+    for (std::size_t i = 0; i < std::size_t{4} * frame.getSize().x * frame.getSize().y; i += 4) {
+      differing += std::memcmp(frame.getPixelsPtr() + i, expected.getPixelsPtr() + i, 4) != 0;
+    }
+  }
+  if (differing == 0) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure()
+         << picture << ": " << differing << " pixels differ from the frame drawn, "
+         << test::saveForInspection(frame, std::filesystem::path(picture).stem().string());
+}
+
+::testing::AssertionResult drawnAs(Game& game, const char* frame) {
+  return drawnAs(game, std::string("tests/frames/") + frame + ".png");
+}
+
+}  // namespace
+
+TEST(Frames, TheReadmePictures) {
+  Game game;
+  autoplay::readmePictures(game, [&game](const char* name) {
+    EXPECT_TRUE(drawnAs(game, std::string("docs/") + name + ".png"));
+  });
+}
+
+TEST(Frames, NamePromptWhileAScoreIsOnItsWayAndBothOutcomes) {
+  Game game;
+  gameSrand(20240);
+  test::win(game, Key::Num1);
+  test::advance(game, 20);
+  test::type(game, "Ola");
+  // A start still to come: the cursor shows "_" however long the frame takes.
+  game.startedAt = std::chrono::steady_clock::now() + std::chrono::hours(24);
+  game.submitter.busy->store(true);  // "Sender..."
+  EXPECT_TRUE(drawnAs(game, "name-prompt"));
+  game.submitter.busy->store(false);
+  test::press(game, Key::Escape);
+  game.resultReady = true;  // as the hand-over leaves it
+  game.lastResult = {.ok = true, .place = 3, .total = 41, .error = {}};
+  EXPECT_TRUE(drawnAs(game, "score-sent"));
+  game.lastResult = {.ok = false, .place = 0, .total = 0, .error = "HttpSendRequest feilet: 7"};
+  EXPECT_TRUE(drawnAs(game, "score-not-sent"));
+}
+
+TEST(Frames, TwoLevelsWonAndTheTitleWithTheirBestTimesUnderTheConfetti) {
+  Game game;
+  gameSrand(20240);
+  test::win(game, Key::Num1);
+  test::press(game, {Key::Escape, Key::Enter});  // "NESTE NIVÅ"
+  test::play(game, test::solution(game), test::kFrame);
+  test::press(game, Key::Escape);
+  test::advance(game, 30);
+  EXPECT_TRUE(drawnAs(game, "win-second-level"));
+  test::press(game, {Key::Down, Key::Down, Key::Enter});  // "VELG NIVÅ"
+  test::advance(game, 10);
+  EXPECT_TRUE(drawnAs(game, "title-best-times"));
+}
+
+TEST(Frames, WithoutFontsOnlyTheShapes) {
+  Game game(test::missingFonts());
+  ASSERT_FALSE(game.fontsLoaded);
+  EXPECT_TRUE(drawnAs(game, "no-fonts-title"));
+  gameSrand(20240);
+  test::win(game, Key::Num1);
+  test::advance(game, 7);
+  test::type(game, "Ola");
+  EXPECT_TRUE(drawnAs(game, "no-fonts-prompt"));
+}
+
+TEST(Frames, TheStatusBarAcrossAFullScreen) {
+  Game game;
+  test::press(game, {Key::Num1, Key::F11});
+  ASSERT_EQ(game.window.getSize(), sf::Vector2u(1920, 1080));
+  test::advance(game, 2);
+  EXPECT_TRUE(drawnAs(game, "full-screen"));
+}
