@@ -4,7 +4,7 @@
 // tests/support/GameInvariants.h must hold.
 //
 // Run it from anywhere: it changes to the repository root for the fonts.
-// Input format (fuzz/seeds.py writes the seed corpus in it): a sequence of
+// Input format (of the seed corpus too): a sequence of
 // operations, each an opcode byte (taken modulo 16) and its argument bytes;
 // missing bytes read as 0.
 //   0-3, 15  key pressed        key byte (from 192 on: any key code, from one more byte)
