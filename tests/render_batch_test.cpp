@@ -15,8 +15,8 @@
 
 #include "app/Game.h"
 #include "bench/Scenes.h"
-#include "render/Look.h"
 #include "render/Draw.h"
+#include "render/Look.h"
 #include "support/TestSupport.h"
 
 namespace {
