@@ -90,14 +90,15 @@ work_dir() {
 }
 
 # The sandbox around the build root that every command runs in (sets args):
-# the root as /, private /proc, /dev, /run and /tmp, then any further mounts
+# the root as /, private /proc, /dev, /run and a world-writable /tmp (apt's
+# download helper writes there as its own user), then any further mounts
 # given after DIR, the repository, and the X display when there is one.
 sandbox_args() {
   local dir=$1
   shift
   # The repository is bound after the private folders so that it may itself
   # live in one of them.
-  args=(--bind "$ROOT" / --proc /proc --dev /dev --tmpfs /run --tmpfs /tmp "$@"
+  args=(--bind "$ROOT" / --proc /proc --dev /dev --tmpfs /run --perms 1777 --tmpfs /tmp "$@"
     --bind "$REPO" "$REPO" --chdir "$dir"
     --setenv PATH /usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin
     --setenv HOME /root --unsetenv LD_LIBRARY_PATH --unsetenv PYTHONPATH)
@@ -190,11 +191,10 @@ in_desktop() {
 WINDOWS_CACHE=$CACHE/windows
 
 # Runs a command in the build environment for the Windows build: like in_env,
-# with the Windows cache folder bound at its own path and a world-writable
-# /tmp (apt's download helper writes there as its own user). --net shares the
-# host's network for the downloads; without it only loopback exists.
+# with the Windows cache folder bound at its own path. --net shares the host's
+# network for the downloads; without it only loopback exists.
 in_windows_env() {
-  local net=0
+  local net=0 args
   if [ "${1:-}" = --net ]; then
     net=1
     shift
@@ -204,12 +204,9 @@ in_windows_env() {
     "$@"
     return
   fi
-  local args=(--bind "$ROOT" / --proc /proc --dev /dev --tmpfs /run --perms 1777 --tmpfs /tmp
-    --bind "$WINDOWS_CACHE" "$WINDOWS_CACHE" --bind "$REPO" "$REPO" --chdir "$REPO"
-    --setenv PATH /usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin
-    --setenv HOME /root --unsetenv LD_LIBRARY_PATH --unsetenv PYTHONPATH)
+  sandbox_args "$REPO" --bind "$WINDOWS_CACHE" "$WINDOWS_CACHE"
   if [ "$net" = 1 ]; then
-    [ -r /etc/resolv.conf ] && args+=(--ro-bind /etc/resolv.conf /etc/resolv.conf)
+    if [ -r /etc/resolv.conf ]; then args+=(--ro-bind /etc/resolv.conf /etc/resolv.conf); fi
   else
     args+=(--unshare-net)
   fi
