@@ -18,7 +18,7 @@ struct RecordedRequest {
 };
 
 struct ScoreServer {
-  ScoreServer();
+  ScoreServer();  // also clears the proxy environment
   ~ScoreServer();
   ScoreServer(const ScoreServer&) = delete;
   ScoreServer& operator=(const ScoreServer&) = delete;
