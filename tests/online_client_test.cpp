@@ -10,32 +10,9 @@
 #include "online/ScoreClient.h"
 #include "score_server/ScoreServer.h"
 
-TEST(ScoreClient, SendsExactlyTheLeaderboardRequest) {
-  initScoreClient();
-  test::ScoreServer server;
-  server.answer(R"({"ok":true,"plass":3,"totalt":41})");
-  const ScoreResult result = postScoreTo(server.endpoint(), "snokrystal", 4217, "Ice Fox");
-  EXPECT_EQ(std::tuple(result.ok, result.place, result.total, result.error),
-            std::tuple(true, 3, 41, std::string()));
-  const auto requests = server.requests();
-  ASSERT_EQ(requests.size(), 1u);
-  const std::string body = "api_key=POLARLYS4817&spill=snokrystal&score=4217&navn=Ice+Fox";
-  EXPECT_EQ(requests[0].body, body);
-  // The request line and exactly these headers, in any order: no chunking,
-  // no compression, no "Expect" round trip.
-  std::set<std::string> lines;
-  const std::string& head = requests[0].head;
-  for (std::size_t at = 0, end; (end = head.find("\r\n", at)) != std::string::npos; at = end + 2) {
-    lines.insert(head.substr(at, end - at));
-  }
-  EXPECT_EQ(lines,
-            (std::set<std::string>{
-                "POST /highscores.php HTTP/1.1", "Host: 127.0.0.1:" + std::to_string(server.port),
-                "User-Agent: SNOKRYSTAL/1.0", "Content-Type: application/x-www-form-urlencoded",
-                "Content-Length: " + std::to_string(body.size())}));
-}
-
-TEST(ScoreClient, EveryWayAnExchangeEnds) {
+// Every way an exchange ends, once, each with the exact request the
+// leaderboard gets.
+TEST(ScoreClient, ExactRequestAndEveryWayTheExchangeEnds) {
   initScoreClient();
   test::ScoreServer server;
   ASSERT_TRUE(server.running());
@@ -52,6 +29,7 @@ TEST(ScoreClient, EveryWayAnExchangeEnds) {
     Change change = nullptr;
   };
   const Case cases[] = {
+      {"reply", 200, placed, true, 3, 41, ""},
       {"reply", 200, "", false, 0, 0, ""},
       {"reply", 500, R"(<b>error</b>{"ok":true,"plass":4,"totalt":5})", true, 4, 5, ""},
       // A redirect is not followed: its own body is the answer.
@@ -80,7 +58,7 @@ TEST(ScoreClient, EveryWayAnExchangeEnds) {
     if (c.change != nullptr) c.change(endpoint);
     const std::size_t before = server.requests().size();
     const auto start = std::chrono::steady_clock::now();
-    const ScoreResult r = postScoreTo(endpoint, "snokrystal", 1, "a");
+    const ScoreResult r = postScoreTo(endpoint, "snokrystal", 4217, "Ice Fox");
     const auto took = std::chrono::steady_clock::now() - start;
     const std::string what = c.mode + (" " + c.answer.substr(0, 50));
     EXPECT_EQ(std::tuple(r.ok, r.place, r.total), std::tuple(c.ok, c.place, c.total)) << what;
@@ -88,4 +66,19 @@ TEST(ScoreClient, EveryWayAnExchangeEnds) {
     EXPECT_EQ(server.requests().size(), before + (c.change == nullptr ? 1 : 0)) << what;
     EXPECT_GE(took, std::chrono::milliseconds(what.starts_with("hold") ? 1400 : 0)) << "the bound";
   }
+  // The request line and exactly these headers, in any order: no chunking,
+  // no compression, no "Expect" round trip.
+  const test::RecordedRequest request = server.requests().at(0);
+  const std::string body = "api_key=POLARLYS4817&spill=snokrystal&score=4217&navn=Ice+Fox";
+  EXPECT_EQ(request.body, body);
+  std::set<std::string> lines;
+  for (std::size_t at = 0, end; (end = request.head.find("\r\n", at)) != std::string::npos;
+       at = end + 2) {
+    lines.insert(request.head.substr(at, end - at));
+  }
+  EXPECT_EQ(lines,
+            (std::set<std::string>{
+                "POST /highscores.php HTTP/1.1", "Host: 127.0.0.1:" + std::to_string(server.port),
+                "User-Agent: SNOKRYSTAL/1.0", "Content-Type: application/x-www-form-urlencoded",
+                "Content-Length: " + std::to_string(body.size())}));
 }

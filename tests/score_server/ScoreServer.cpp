@@ -64,9 +64,8 @@ ScoreEndpoint ScoreServer::endpoint(long boundMs) const {
 }
 
 void clearProxyEnvironment() {
-  for (const char* name : {"http_proxy", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"}) {
+  for (const char* name : {"http_proxy", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"})
     unsetenv(name);
-  }
 }
 
 }  // namespace test

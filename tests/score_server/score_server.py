@@ -40,8 +40,7 @@ def read(path):
 class Handler(http.server.BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
 
-    def log_message(self, *args):
-        pass
+    log_message = lambda self, *args: None  # noqa: E731
 
     def handle(self):
         if os.path.exists("pause"):
@@ -70,7 +69,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
     def gate_opens(self):  # False once the client gives up
         while not os.path.exists("gate"):
             try:
-                if select.select([self.connection], [], [], 0.02)[0] and not self.connection.recv(1):
+                readable = select.select([self.connection], [], [], 0.02)[0]
+                if readable and not self.connection.recv(1):
                     return False
             except OSError:
                 return False
