@@ -27,18 +27,14 @@ bool unreserved(char c) {
          std::string_view("*-._").find(c) != std::string_view::npos;
 }
 
-// -1 past the end or for anything but an upper-case hex digit.
-int hexAt(std::string_view value, std::size_t at) {
-  return at < value.size() ? static_cast<int>(std::string_view("0123456789ABCDEF").find(value[at]))
-                           : -1;
-}
-
 // Nothing for any other spelling, an escaped unreserved byte or space among them.
 std::optional<std::string> decode(std::string_view value) {
   std::string decoded;
   for (std::size_t i = 0; i < value.size(); ++i) {
-    if (value[i] == '%' && hexAt(value, i + 1) >= 0 && hexAt(value, i + 2) >= 0) {
-      const char byte = static_cast<char>(hexAt(value, i + 1) * 16 + hexAt(value, i + 2));
+    const std::string_view hex = value.substr(i + 1, 2);
+    if (value[i] == '%' && hex.size() == 2 &&
+        hex.find_first_not_of("0123456789ABCDEF") == hex.npos) {
+      const char byte = static_cast<char>(std::stoi(std::string(hex), nullptr, 16));
       if (unreserved(byte) || byte == ' ') return std::nullopt;
       decoded += byte;
       i += 2;

@@ -67,7 +67,7 @@ TEST(ScoreInbox, ResultsArriveWhole) {
   // one that was delivered, never a mix of two, and taken once only.
   auto inbox = std::make_shared<ScoreInbox>();
   constexpr int kRounds = 2000;
-  std::thread worker([inbox] {
+  const std::jthread worker([inbox] {
     for (int i = 1; i <= kRounds; ++i) {
       inbox->deliver({.ok = true, .place = i, .total = -i, .error = std::string(i % 50, 'e')});
     }
@@ -79,8 +79,7 @@ TEST(ScoreInbox, ResultsArriveWhole) {
       last = r->place;
     }
   }
-  worker.join();
-  EXPECT_FALSE(inbox->take().has_value());
+  EXPECT_FALSE(inbox->take().has_value());  // the last was taken, and nothing follows it
 }
 
 TEST(Submitter, GameDestroyedWhileTheWorkerWaitsOnTheServer) {

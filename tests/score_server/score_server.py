@@ -17,13 +17,7 @@
 #   hold      nothing until DIR/gate exists (then as reply) or the client leaves
 
 import http.server
-import os
-import select
-import ssl
-import subprocess
-import sys
-import threading
-import time
+import os, select, ssl, subprocess, sys, threading, time  # noqa: E401
 
 
 def write_whole(path, data):
@@ -77,12 +71,10 @@ class Handler(http.server.BaseHTTPRequestHandler):
         return True
 
 
-def main():
-    directory, port = sys.argv[1], 0
-    cert, key = os.path.join(directory, "cert.pem"), os.path.join(directory, "key.pem")
-    if len(sys.argv) > 2:
-        cert, key, port = sys.argv[2], sys.argv[3], int(sys.argv[4])
-    else:
+if __name__ == "__main__":
+    directory = sys.argv[1]
+    cert, key, port = sys.argv[2:] or (f"{directory}/cert.pem", f"{directory}/key.pem", "0")
+    if len(sys.argv) == 2:
         subprocess.run(["openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt",
                         "ec_paramgen_curve:prime256v1", "-nodes", "-keyout", key, "-out", cert,
                         "-days", "2", "-subj", "/CN=127.0.0.1", "-addext",
@@ -90,7 +82,7 @@ def main():
     context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
     context.load_cert_chain(cert, key)
     os.chdir(directory)
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", port), Handler)
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", int(port)), Handler)
     server.handle_error = lambda *args: None  # refused handshakes are what some tests are about
     # Handshakes run in the requests' own threads, so a stuck one holds up no other.
     server.socket = context.wrap_socket(server.socket, server_side=True,
@@ -99,7 +91,3 @@ def main():
     threading.Thread(target=server.serve_forever, args=(0.05,), daemon=True).start()
     write_whole("port", str(server.server_address[1]).encode())
     sys.stdin.read()
-
-
-if __name__ == "__main__":
-    main()
