@@ -99,7 +99,6 @@ TEST(Submitter, GameDestroyedWhileTheWorkerWaitsOnTheServer) {
   server.openGate();
   ASSERT_TRUE(test::eventually([&] { return busy.use_count() == 1 && inbox.use_count() == 1; }));
   EXPECT_FALSE(busy->load());
-  const std::optional<ScoreResult> late = inbox->take();
-  ASSERT_TRUE(late.has_value());
-  EXPECT_EQ(std::tuple(late->ok, late->place, late->total), std::tuple(true, 3, 41));
+  const ScoreResult late = inbox->take().value_or(ScoreResult{});
+  EXPECT_EQ(std::tuple(late.ok, late.place, late.total), std::tuple(true, 3, 41));
 }

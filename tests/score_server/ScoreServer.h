@@ -82,9 +82,7 @@ struct ScoreServer {
   bool running() const { return port > 0; }
 
   static std::string readFile(const std::filesystem::path& path) {
-    std::ostringstream content;
-    content << std::ifstream(path, std::ios::binary).rdbuf();
-    return content.str();
+    return (std::ostringstream() << std::ifstream(path, std::ios::binary).rdbuf()).str();
   }
 
   // Written whole: the server never reads half a file.

@@ -17,18 +17,13 @@
 #   hold      nothing until DIR/gate exists (then as reply) or the client leaves
 
 import http.server
+from pathlib import Path
 import os, select, ssl, subprocess, sys, threading, time  # noqa: E401
 
 
 def write_whole(path, data):
-    with open(path + ".tmp", "wb") as out:
-        out.write(data)
+    Path(path + ".tmp").write_bytes(data)
     os.replace(path + ".tmp", path)
-
-
-def read(path):
-    with open(path, "rb") as f:
-        return f.read()
 
 
 class Handler(http.server.BaseHTTPRequestHandler):
@@ -49,7 +44,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
         with self.server.lock:
             self.server.count += 1
             write_whole(f"{self.server.count:03d}", head.encode() + b"\r\n" + body)
-        (mode, status), answer = read("mode").split(), read("answer")
+        (mode, status), answer = Path("mode").read_bytes().split(), Path("answer").read_bytes()
         self.close_connection = True
         if mode == b"hangup" or (mode == b"hold" and not self.gate_opens()):
             return
