@@ -21,11 +21,10 @@ namespace {
 
 // The at most three characters after the first occurrence of key, read by
 // strtol: leading white space, a sign, digits.
-std::int32_t expectedNumber(const std::string& answer, std::string_view key) {
+std::int32_t expectedNumber(const std::string& answer, const std::string& key) {
   const std::size_t at = answer.find(key);
-  return at == std::string::npos ? 0
-                                 : static_cast<std::int32_t>(std::strtol(
-                                       answer.substr(at + key.size(), 3).c_str(), nullptr, 10));
+  const std::string digits = at == std::string::npos ? "" : answer.substr(at + key.size(), 3);
+  return static_cast<std::int32_t>(std::strtol(digits.c_str(), nullptr, 10));
 }
 
 }  // namespace
