@@ -55,13 +55,10 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.end_headers()
         self.wfile.write(answer)
 
-    def gate_opens(self):  # False once the client gives up
+    def gate_opens(self):  # False once the client leaves (or raises, which ends it too)
         while not os.path.exists("gate"):
-            try:
-                readable = select.select([self.connection], [], [], 0.02)[0]
-                if readable and not self.connection.recv(1):
-                    return False
-            except OSError:
+            readable = select.select([self.connection], [], [], 0.02)[0]
+            if readable and not self.connection.recv(1):
                 return False
         return True
 
