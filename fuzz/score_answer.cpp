@@ -35,8 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size == 0) return 0;
   const std::size_t pieceSize = 1 + data[0] * 7u;
   const std::string_view raw(reinterpret_cast<const char*>(data + 1), size - 1);
-  std::string answer;
-  std::string expected;  // every piece up to its first zero byte, capped
+  std::string answer, expected;  // expected: every piece up to its first zero byte, capped
   bool more = true;
   for (std::size_t at = 0; more && at < raw.size(); at += pieceSize) {
     const std::string_view piece = raw.substr(at, pieceSize);

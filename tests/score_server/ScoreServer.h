@@ -20,8 +20,7 @@ namespace test {
 
 // Requests to 127.0.0.1 go straight to the test server, past any proxy.
 inline void clearProxyEnvironment() {
-  for (const char* name : {"http_proxy", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"})
-    unsetenv(name);
+  for (const char* name : {"https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"}) unsetenv(name);
 }
 
 struct RecordedRequest {

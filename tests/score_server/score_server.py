@@ -32,10 +32,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
     log_message = lambda self, *args: None  # noqa: E731
 
     def handle(self):
-        if os.path.exists("pause"):
+        while os.path.exists("pause"):
             write_whole("paused", b"")
-            while os.path.exists("pause"):
-                time.sleep(0.02)
+            time.sleep(0.02)
         super().handle()
 
     def do_POST(self):
