@@ -7,8 +7,8 @@
 # closes. While DIR/pause exists, a new connection waits before its handshake,
 # after writing DIR/paused. Every request is recorded whole as
 # DIR/NNN (request line, header lines, blank line, body) before it is answered.
-# How to answer is read per request from DIR/mode ("MODE STATUS", written by
-# the caller before it starts the server) and the body from DIR/answer:
+# How to answer is read per request from DIR/mode ("MODE STATUS") and the body
+# from DIR/answer, both written by the caller before it starts the server:
 #
 #   reply     the status and the body
 #   redirect  the same, with a Location on another path
