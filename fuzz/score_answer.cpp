@@ -21,13 +21,10 @@ namespace {
 
 // The at most three characters after the first occurrence of key, read by
 // strtol: leading white space, a sign, digits.
-std::int32_t expectedNumber(std::string_view answer, std::string_view key) {
+std::int32_t expectedNumber(const std::string& answer, const std::string& key) {
   const std::size_t at = answer.find(key);
-  if (at == std::string_view::npos) {
-    return 0;
-  }
-  return static_cast<std::int32_t>(
-      std::strtol(std::string(answer.substr(at + key.size(), 3)).c_str(), nullptr, 10));
+  const std::string digits = at == std::string::npos ? "" : answer.substr(at + key.size(), 3);
+  return static_cast<std::int32_t>(std::strtol(digits.c_str(), nullptr, 10));
 }
 
 }  // namespace
@@ -35,26 +32,19 @@ std::int32_t expectedNumber(std::string_view answer, std::string_view key) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   // The first byte chooses the piece size, as the network would cut the
   // answer; the rest is the answer itself.
-  if (size == 0) {
-    return 0;
-  }
+  if (size == 0) return 0;
   const std::size_t pieceSize = 1 + data[0] * 7u;
   const std::string_view raw(reinterpret_cast<const char*>(data + 1), size - 1);
-  std::string answer;
-  std::string expected;  // every piece up to its first zero byte, capped
+  std::string answer, expected;  // expected: every piece up to its first zero byte, capped
   bool more = true;
   for (std::size_t at = 0; more && at < raw.size(); at += pieceSize) {
     const std::string_view piece = raw.substr(at, pieceSize);
     more = appendAnswerPiece(answer, piece);
     expected += piece.substr(0, piece.find('\0'));
     expected.resize(std::min(expected.size(), kMaxAnswerBytes));
-    if (more != (answer.size() < kMaxAnswerBytes)) {
-      fail("the read goes on past the cap, or stops before it");
-    }
+    if (more != (answer.size() < kMaxAnswerBytes)) fail("the read goes on past the cap, or stops");
   }
-  if (answer != expected) {
-    fail("the pieces did not add up to the answer");
-  }
+  if (answer != expected) fail("the pieces did not add up to the answer");
   const ScoreResult result = parseScoreAnswer(answer);
   if (result.ok != (answer.find("\"ok\":true") != std::string::npos) ||
       result.place != expectedNumber(answer, "\"plass\":") ||

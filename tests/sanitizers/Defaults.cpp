@@ -17,9 +17,7 @@
 
 SNOKRYSTAL_EXPORT const char* __asan_default_options() {
   return SNOKRYSTAL_SYMBOLIZER
-      ":detect_leaks=1:strict_string_checks=1"
-      ":detect_stack_use_after_return=1:check_initialization_order=1"
-      ":abort_on_error=0";
+      ":strict_string_checks=1:detect_stack_use_after_return=1:check_initialization_order=1";
 }
 
 SNOKRYSTAL_EXPORT const char* __lsan_default_options() {
@@ -34,16 +32,11 @@ SNOKRYSTAL_EXPORT const char* __tsan_default_options() {
   // Deadlock detection crashes inside the uninstrumented libLLVM of Mesa's
   // software renderer; the game holds at most one lock at a time anyway.
   return SNOKRYSTAL_SYMBOLIZER ":suppressions=" SNOKRYSTAL_SANITIZER_DIR
-                               "/tsan.supp:detect_deadlocks=0:second_deadlock_stack=1"
-                               ":print_suppressions=0";
+                               "/tsan.supp:detect_deadlocks=0:print_suppressions=0";
 }
-
-namespace {
 
 // Mesa's software renderer draws with worker threads of its own, built
 // without instrumentation: ThreadSanitizer cannot see their locks and reports
 // races inside Mesa. One thread draws the same pictures. Set before the first
 // window opens; a value in the environment wins.
-[[maybe_unused]] const bool kMesaSingleThreaded = setenv("LP_NUM_THREADS", "0", 0) == 0;
-
-}  // namespace
+[[maybe_unused]] static const bool kMesaSingleThreaded = setenv("LP_NUM_THREADS", "0", 0) == 0;

@@ -8,51 +8,33 @@
 # after writing DIR/paused. Every request is recorded whole as
 # DIR/NNN (request line, header lines, blank line, body) before it is answered.
 # How to answer is read per request from DIR/mode ("MODE STATUS") and the body
-# from DIR/answer:
+# from DIR/answer, both written by the caller before it starts the server:
 #
-#   reply     the status and the body (the default)
+#   reply     the status and the body
 #   redirect  the same, with a Location on another path
 #   partial   headers announcing 1000 bytes more than the body, the body, close
 #   hangup    close without a word
 #   hold      nothing until DIR/gate exists (then as reply) or the client leaves
 
 import http.server
-import os
-import ssl
-import subprocess
-import sys
-import threading
-import time
+from pathlib import Path
+import os, select, ssl, subprocess, sys, threading, time  # noqa: E401
 
 
 def write_whole(path, data):
-    with open(path + ".tmp", "wb") as out:
-        out.write(data)
+    Path(path + ".tmp").write_bytes(data)
     os.replace(path + ".tmp", path)
-
-
-def read(path, default):
-    try:
-        with open(path, "rb") as f:
-            return f.read()
-    except OSError:
-        return default
 
 
 class Handler(http.server.BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
 
-    def log_message(self, *args):
-        pass
-
-    def in_dir(self, name):
-        return os.path.join(self.server.directory, name)
+    log_message = lambda self, *args: None  # noqa: E731
 
     def handle(self):
-        if os.path.exists(self.in_dir("pause")):
-            write_whole(self.in_dir("paused"), b"")
-            while os.path.exists(self.in_dir("pause")):
-                time.sleep(0.02)
+        while os.path.exists("pause"):
+            write_whole("paused", b"")
+            time.sleep(0.02)
         super().handle()
 
     def do_POST(self):
@@ -60,11 +42,10 @@ class Handler(http.server.BaseHTTPRequestHandler):
         head = self.requestline + "\r\n" + "".join(f"{k}: {v}\r\n" for k, v in self.headers.items())
         with self.server.lock:
             self.server.count += 1
-            write_whole(self.in_dir(f"{self.server.count:03d}"), head.encode() + b"\r\n" + body)
-        mode, status = read(self.in_dir("mode"), b"reply 200").split()
-        answer = read(self.in_dir("answer"), b"")
+            write_whole(f"{self.server.count:03d}", head.encode() + b"\r\n" + body)
+        (mode, status), answer = Path("mode").read_bytes().split(), Path("answer").read_bytes()
         self.close_connection = True
-        if mode == b"hangup" or (mode == b"hold" and not self.wait_for_gate()):
+        if mode == b"hangup" or (mode == b"hold" and not self.gate_opens()):
             return
         self.send_response(int(status))
         self.send_header("Content-Length", str(len(answer) + (1000 if mode == b"partial" else 0)))
@@ -73,49 +54,31 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.end_headers()
         self.wfile.write(answer)
 
-    def wait_for_gate(self):
-        self.connection.settimeout(0.02)
-        while not os.path.exists(self.in_dir("gate")):
-            try:
-                if not self.connection.recv(1):
-                    return False  # the client gave up
-            except TimeoutError:
-                pass
-            except OSError:
+    def gate_opens(self):  # False once the client leaves (or raises, which ends it too)
+        while not os.path.exists("gate"):
+            readable = select.select([self.connection], [], [], 0.02)[0]
+            if readable and not self.connection.recv(1):
                 return False
-        self.connection.settimeout(None)
         return True
 
 
-class Server(http.server.ThreadingHTTPServer):
-    daemon_threads = True
-
-    def handle_error(self, request, client_address):
-        pass  # refused handshakes are what some tests are about
-
-
-def main():
-    directory, port = sys.argv[1], 0
-    cert, key = os.path.join(directory, "cert.pem"), os.path.join(directory, "key.pem")
-    if len(sys.argv) > 2:
-        cert, key, port = sys.argv[2], sys.argv[3], int(sys.argv[4])
-    else:
+if __name__ == "__main__":
+    directory = sys.argv[1]
+    cert, key, port = sys.argv[2:] or (f"{directory}/cert.pem", f"{directory}/key.pem", "0")
+    if len(sys.argv) == 2:
         subprocess.run(["openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt",
                         "ec_paramgen_curve:prime256v1", "-nodes", "-keyout", key, "-out", cert,
                         "-days", "2", "-subj", "/CN=127.0.0.1", "-addext",
-                        "subjectAltName=IP:127.0.0.1"], check=True,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                        "subjectAltName=IP:127.0.0.1"], check=True, capture_output=True)
     context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
     context.load_cert_chain(cert, key)
-    server = Server(("127.0.0.1", port), Handler)
+    os.chdir(directory)
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", int(port)), Handler)
+    server.handle_error = lambda *args: None  # refused handshakes are what some tests are about
     # Handshakes run in the requests' own threads, so a stuck one holds up no other.
     server.socket = context.wrap_socket(server.socket, server_side=True,
                                         do_handshake_on_connect=False)
-    server.directory, server.lock, server.count = directory, threading.Lock(), 0
+    server.lock, server.count = threading.Lock(), 0
     threading.Thread(target=server.serve_forever, args=(0.05,), daemon=True).start()
-    write_whole(os.path.join(directory, "port"), str(server.server_address[1]).encode())
+    write_whole("port", str(server.server_address[1]).encode())
     sys.stdin.read()
-
-
-if __name__ == "__main__":
-    main()
