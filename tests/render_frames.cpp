@@ -18,24 +18,20 @@ namespace {
 
 using Key = sf::Keyboard::Key;
 
-::testing::AssertionResult drawnAs(Game& game, const std::string& picture) {
+// A picture's path, or a frame's of tests/frames/ by its name.
+::testing::AssertionResult drawnAs(Game& game, std::string picture) {
+  if (picture.find('/') == std::string::npos) picture = "tests/frames/" + picture + ".png";
   const sf::Image frame = test::capture(game);
   sf::Image expected;
-  std::size_t differing = frame.getSize().x * frame.getSize().y;
-  if (expected.loadFromFile(picture) && expected.getSize() == frame.getSize()) {
-    differing = 0;
-    for (std::size_t i = 0; i < std::size_t{4} * frame.getSize().x * frame.getSize().y; i += 4) {
-      differing += std::memcmp(frame.getPixelsPtr() + i, expected.getPixelsPtr() + i, 4) != 0;
-    }
+  const sf::Vector2u size = frame.getSize();
+  if (expected.loadFromFile(picture) && expected.getSize() == size &&
+      std::memcmp(frame.getPixelsPtr(), expected.getPixelsPtr(),
+                  std::size_t{4} * size.x * size.y) == 0) {
+    return ::testing::AssertionSuccess();
   }
-  if (differing == 0) return ::testing::AssertionSuccess();
   return ::testing::AssertionFailure()
-         << picture << ": " << differing << " pixels differ from the frame drawn, "
+         << picture << " differs from the frame drawn, "
          << test::saveForInspection(frame, std::filesystem::path(picture).stem().string());
-}
-
-::testing::AssertionResult drawnAs(Game& game, const char* frame) {
-  return drawnAs(game, std::string("tests/frames/") + frame + ".png");
 }
 
 }  // namespace
