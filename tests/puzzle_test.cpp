@@ -89,9 +89,9 @@ TEST(Slide, StopsAtEdgesAndWallsAndOnlyThere) {
   board[2][3].eastWall = true;                           // between (2, 3) and (2, 4)
   board[1][2].southWall = true;                          // between (1, 2) and (2, 2)
   board[3][1].southWall = board[2][4].southWall = true;  // side walls do not stop a slide
-  using Passed = std::vector<PassedCell>;                // as (column, row), the end cell last
+  // The cells passed as (column, row), the end cell last.
   for (const auto& [from, step, passed] :
-       std::initializer_list<std::tuple<GridCell, MazeStep, Passed>>{
+       std::initializer_list<std::tuple<GridCell, MazeStep, std::vector<PassedCell>>>{
            {{3, 0}, kRight, {{1, 3}, {2, 3}, {3, 3}, {4, 3}, {5, 3}}},  // to the edge
            {{2, 0}, kRight, {{1, 2}, {2, 2}, {3, 2}}},                  // to a wall
            {{4, 2}, kUp, {{2, 3}, {2, 2}}},

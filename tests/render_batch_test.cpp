@@ -21,8 +21,6 @@
 
 namespace {
 
-using Key = sf::Keyboard::Key;
-
 ::testing::AssertionResult samePixels(const sf::Image& actual, const sf::Image& expected,
                                       const std::string& name) {
   const std::size_t bytes = std::size_t{4} * actual.getSize().x * actual.getSize().y;
@@ -100,7 +98,7 @@ TEST(WinPicture, KeptWhileOnlyTheTopLayerChangesAndRemadeWhenTheRestDoes) {
   const bench::Scenes scenes = bench::buildScenes(game);
   bench::restore(game, scenes.winScreen);
   ASSERT_TRUE(sameAsDrawnAfresh(game, "win-menu", true));
-  autoplay::press(game, Key::Down);  // the moving selection is drawn over the picture
+  autoplay::press(game, sf::Keyboard::Key::Down);  // the moving selection is drawn over the picture
   ASSERT_EQ(game.menuSelection, 1);
   EXPECT_TRUE(sameAsDrawnAfresh(game, "win-menu-moved", false));
   bench::restore(game, scenes.nameEntry);

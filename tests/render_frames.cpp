@@ -7,7 +7,6 @@
 
 #include <chrono>
 #include <cstring>
-#include <filesystem>
 #include <string>
 
 #include "app/Game.h"
@@ -18,9 +17,10 @@ namespace {
 
 using Key = sf::Keyboard::Key;
 
-// A picture's path, or a frame's of tests/frames/ by its name.
-::testing::AssertionResult drawnAs(Game& game, std::string picture) {
-  if (picture.find('/') == std::string::npos) picture = "tests/frames/" + picture + ".png";
+// The frame against the picture of that name in the folder.
+::testing::AssertionResult drawnAs(Game& game, const std::string& name,
+                                   const std::string& folder = "tests/frames") {
+  const std::string picture = folder + "/" + name + ".png";
   const sf::Image frame = test::capture(game);
   sf::Image expected;
   const sf::Vector2u size = frame.getSize();
@@ -30,17 +30,15 @@ using Key = sf::Keyboard::Key;
     return ::testing::AssertionSuccess();
   }
   return ::testing::AssertionFailure()
-         << picture << " differs from the frame drawn, "
-         << test::saveForInspection(frame, std::filesystem::path(picture).stem().string());
+         << picture << " differs from the frame drawn, " << test::saveForInspection(frame, name);
 }
 
 }  // namespace
 
 TEST(Frames, TheReadmePictures) {
   Game game;
-  autoplay::readmePictures(game, [&game](const char* name) {
-    EXPECT_TRUE(drawnAs(game, std::string("docs/") + name + ".png"));
-  });
+  autoplay::readmePictures(game,
+                           [&game](const char* name) { EXPECT_TRUE(drawnAs(game, name, "docs")); });
 }
 
 TEST(Frames, NamePromptWhileAScoreIsOnItsWayAndBothOutcomes) {
