@@ -52,14 +52,13 @@ def start_game(game, env):
 def quit_game(process, printed_while_playing=None):
     keys("Escape", "Up", "Return")  # the pause menu's last line: "AVSLUTT"
     assert process.wait(timeout=60) == 0, f"exit code {process.returncode}"
-    process.output.seek(printed_while_playing or 0)
-    assert printed_while_playing is None or printed(process) == printed_while_playing, \
-        f"the game printed while playing: {process.output.read()!r}"
+    assert printed_while_playing in (None, printed(process)), \
+        f"the game printed while playing: {os.pread(process.output.fileno(), 4096, printed_while_playing)!r}"
 
 
 # (milliseconds above FLOOR, peak) of each sound that is followed by GAP of silence.
 def bursts(recording):
-    samples = np.frombuffer((data := open(recording, "rb").read())[:len(data) // 2 * 2], np.int16)
+    samples = np.fromfile(recording, np.int16)  # whole samples only
     levels = np.abs(samples[:len(samples) // WINDOW * WINDOW].astype(int)).reshape(-1, WINDOW).max(axis=1)
     loud = np.flatnonzero(levels > FLOOR)
     found = np.split(loud, np.flatnonzero(np.diff(loud) > GAP) + 1) if len(loud) else []
@@ -68,16 +67,14 @@ def bursts(recording):
 
 def sound(game):
     with tempfile.TemporaryDirectory() as home:
-        address, script, recording = f"{home}/pulse/native", f"{home}/null.pa", f"{home}/monitor.raw"
-        os.mkdir(os.path.dirname(address))
-        with open(script, "w") as out:
-            out.write(f"load-module module-null-sink sink_name=snow\nload-module module-native-protocol-unix "
-                      f"socket={address}\n")
+        address, recording = f"{home}/pulse/native", f"{home}/monitor.raw"
+        os.mkdir(f"{home}/pulse")
         # A quarter of a second of buffer, so that a busy machine does not break the
         # sounds into pieces.
         env = desktop_env(home, HOME=home, PULSE_LATENCY_MSEC="250")
-        children = [subprocess.Popen(["pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1",
-                                      "--use-pid-file=no", "-F", script], env=env, stderr=subprocess.DEVNULL)]
+        children = [subprocess.Popen(["pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no",
+                                      "-L", "module-null-sink sink_name=snow", "-L",
+                                      f"module-native-protocol-unix socket={address}"], env=env, stderr=subprocess.DEVNULL)]
         try:
             wait_for("sound server", lambda: os.path.exists(address))
             children.insert(0, subprocess.Popen(
@@ -119,10 +116,9 @@ def silent(game):
 
 # The launcher's arguments and what they share of /dev, on a machine with these folders.
 def shared(*device_dirs, env=os.environ):
-    made = [arg for path in device_dirs for arg in ("--dir", path)]
     shell = 'source scripts/lib.sh; desktop_args "$PWD"; printf "%s\\n" "${args[@]}"'
-    args = subprocess.run(["bwrap", "--bind", "/", "/", "--dev", "/dev", *made, "--chdir", REPO,
-                           "bash", "-c", shell], env=dict(env, SNOKRYSTAL_ROOT="/"),
+    args = subprocess.run(["bwrap", "--bind", "/", "/", "--dev", "/dev", *[arg for path in device_dirs for arg in (
+                           "--dir", path)], "--chdir", REPO, "bash", "-c", shell], env=dict(env, SNOKRYSTAL_ROOT="/"),
                           capture_output=True, text=True, check=True).stdout.split("\n")
     bound = [args[i + 1] for i, arg in enumerate(args) if arg.endswith(("bind", "bind-try"))]
     return "\n".join(args), [path for path in bound if path.startswith("/dev")]
