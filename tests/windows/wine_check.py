@@ -219,22 +219,24 @@ def boot_wine():
                       WINEDLLOVERRIDES="winedbg.exe,winemenubuilder.exe,mscoree,mshtml=d")
     with open(f"{WORK}/wineboot.log", "wb") as log:
         boot = subprocess.Popen(sandbox(["sh", "-c", "wineboot -i && wineserver -w"], WORK), stdout=log, stderr=log)
+        said = lambda: f"{log.name}:\n" + open(log.name, errors="replace").read()[-3000:]  # noqa: E731
         try:
-            expect(boot.wait(BOOT_SECONDS) == 0, f"wineboot ended with code {boot.returncode}: see {log.name}")
+            expect(boot.wait(BOOT_SECONDS) == 0, f"wineboot ended with code {boot.returncode}, {said()}")
         except subprocess.TimeoutExpired:
             rows = [row.split(None, 2) for row in run("ps", "-eo", "pid=,ppid=,etimes=,args=").splitlines()]
             inside = {str(boot.pid)}
             for _ in range(8): inside |= {row[0] for row in rows if row[1] in inside}  # noqa: E701
             boot.kill()  # and with it the sandbox's pid namespace
-            fail(f"no Wine prefix within {BOOT_SECONDS} s (log: {log.name}); still running (pid, parent, "
-                 "seconds, command):\n" + "\n".join(" ".join(row) for row in rows if row[0] in inside))
+            fail(f"no Wine prefix within {BOOT_SECONDS} s; still running (pid, parent, seconds, command):\n"
+                 + "\n".join(" ".join(row) for row in rows if row[0] in inside) + f"\n{said()}")
 
 
 def main():
     global GRAB
     host = prepare()
     read, write = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1920x1080x24",
+    # No auto-repeat: a key held longer than its delay on a busy machine is pressed once.
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1920x1080x24", "-r",
                              "-nolisten", "tcp", "-noreset"], pass_fds=[write])
     os.environ["DISPLAY"] = ":" + os.read(read, 16).decode().strip()
     GRAB = screen()
