@@ -29,23 +29,21 @@ def keys(*names): subprocess.run(["xdotool", "key", *names], check=True, timeout
 def printed(process): return os.fstat(process.output.fileno()).st_size  # noqa: E704
 
 
-# The user's runtime folder, and no sound server but the one there if any.
-def desktop_env(runtime, **more):
-    return {name: value for name, value in os.environ.items() if name != "PULSE_SERVER"} | dict(
-        XDG_RUNTIME_DIR=runtime, **more)
-
-
-# The game through scripts/run's launcher, with the build environment itself as the root.
-def start_game(game, env):
+# The game through scripts/run's launcher, with the build environment itself as
+# the root, its user's runtime folder and no sound server but the one there if any.
+def start_game(game, runtime, *first_keys, **env):
+    env = {name: value for name, value in os.environ.items() if name != "PULSE_SERVER"} | dict(
+        env, XDG_RUNTIME_DIR=runtime, SNOKRYSTAL_ROOT="/", SNOKRYSTAL_NATIVE="0")
     # What the game prints goes to a file: what its set-up says is allowed, but
     # nothing may follow once it plays.
     process = subprocess.Popen(["bash", "-c", 'set -euo pipefail; source scripts/lib.sh; in_desktop "$1"',
-                                "run", game], cwd=REPO, env=dict(env, SNOKRYSTAL_ROOT="/", SNOKRYSTAL_NATIVE="0"),
+                                "run", game], cwd=REPO, env=env,
                                stdout=(output := tempfile.TemporaryFile()), stderr=subprocess.STDOUT)
     process.output = output
     window = wait_for("game window", lambda: subprocess.run(["xdotool", "search", "--onlyvisible", "--name",
                                                              "SNOKRYSTAL"], capture_output=True, text=True).stdout.split())
     subprocess.run(["xdotool", "windowfocus", "--sync", window[0]], check=True, timeout=30)
+    keys(*first_keys)
     return process
 
 
@@ -69,9 +67,7 @@ def sound(game):
     with tempfile.TemporaryDirectory() as home:
         address, recording = f"{home}/pulse/native", f"{home}/monitor.raw"
         os.mkdir(f"{home}/pulse")
-        # A quarter of a second of buffer, so that a busy machine does not break the
-        # sounds into pieces.
-        env = desktop_env(home, HOME=home, PULSE_LATENCY_MSEC="250")
+        env = dict(os.environ, HOME=home, XDG_RUNTIME_DIR=home)
         children = [subprocess.Popen(["pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no",
                                       "-L", "module-null-sink sink_name=snow", "-L",
                                       f"module-native-protocol-unix socket={address}"], env=env, stderr=subprocess.DEVNULL)]
@@ -80,8 +76,9 @@ def sound(game):
             children.insert(0, subprocess.Popen(
                 ["parec", "-s", f"unix:{address}", "-d", "snow.monitor", "--raw", "--format=s16le",
                  f"--rate={RATE}", "--channels=1", "--latency-msec=20"], env=env, stdout=open(recording, "wb")))
-            process = start_game(game, env)
-            keys("1")  # level 1
+            # Level 1, with a quarter of a second of buffer, so that a busy
+            # machine does not break the sounds into pieces.
+            process = start_game(game, home, "1", HOME=home, PULSE_LATENCY_MSEC="250")
             # R puts the figure back on the start, so Right always slides (three
             # cells), however soon after the last slide the keys come. A slide
             # heard: the game is set up, and prints nothing more.
@@ -109,9 +106,7 @@ def sound(game):
 def silent(game):
     with tempfile.TemporaryDirectory() as runtime:
         assert not os.path.exists("/dev/snd")
-        process = start_game(game, desktop_env(runtime))
-        keys("1", "Right", "r", "Right")
-        quit_game(process)
+        quit_game(start_game(game, runtime, "1", "Right", "r", "Right"))
 
 
 # The launcher's arguments and what they share of /dev, on a machine with these folders.

@@ -83,15 +83,9 @@ def sandbox(command, cwd):
             "--chdir", cwd, "--", *command]
 
 
-class XImage(ctypes.Structure):
-    _fields_ = [("width_height_offset_format", ctypes.c_int * 4), ("data", ctypes.c_void_p),
-                ("order_unit_pad_depth", ctypes.c_int * 5), ("bytes_per_line", ctypes.c_int)]
-
-
 def screen():
     x = ctypes.CDLL("libX11.so.6")
-    x.XOpenDisplay.restype = x.XDefaultRootWindow.restype = ctypes.c_void_p
-    x.XGetImage.restype = ctypes.POINTER(XImage)
+    x.XOpenDisplay.restype = x.XDefaultRootWindow.restype = x.XGetImage.restype = ctypes.c_void_p
     x.XGetImage.argtypes = [ctypes.c_void_p] * 2 + [ctypes.c_int] * 4 + [ctypes.c_ulong, ctypes.c_int]
     display = ctypes.c_void_p(x.XOpenDisplay(None))
     root = x.XDefaultRootWindow(display)
@@ -101,9 +95,10 @@ def screen():
     # be, which once made a move seem made before its frame was whole.
     def grab(left, top, right, bottom):
         image = x.XGetImage(display, root, left, top, right - left, bottom - top, ~0, 2)  # ZPixmap
-        line = image.contents.bytes_per_line
-        pixels = np.frombuffer(ctypes.string_at(image.contents.data, line * (bottom - top)), np.uint8)
-        x.XDestroyImage(image)
+        # The XImage's data and bytes_per_line
+        data, line = ctypes.c_void_p.from_address(image + 16).value, ctypes.c_int.from_address(image + 44).value
+        pixels = np.frombuffer(ctypes.string_at(data, line * (bottom - top)), np.uint8)
+        x.XDestroyImage(ctypes.c_void_p(image))
         return pixels.reshape(bottom - top, line // 4, 4)[:, :right - left, 2::-1]
     return grab
 
@@ -198,20 +193,6 @@ class Leaderboard:
     def stop(self): self.process and (self.process.kill(), self.process.wait())  # noqa: E704
 
 
-def prepare():
-    shutil.rmtree(WORK, ignore_errors=True)
-    expect(not os.path.exists("/dev/snd"), "this sandbox has a sound device; the checks expect none")
-    host = next(line.split("=", 1)[1].strip() for line in open(WINDOWS_CACHE)
-                if line.startswith("SNOKRYSTAL_SCORE_HOST:"))
-    make_certs(f"{WORK}/certs", f"DNS:{host},DNS:{LINUX_HOST}")
-    score_server.write_whole(f"{WORK}/hosts", f"127.0.0.1 localhost {host} {LINUX_HOST}\n".encode())
-    score_server.write_whole(f"{WORK}/ca-bundle.crt", b"".join(
-        open(part, "rb").read() for part in ("/etc/ssl/certs/ca-certificates.crt", f"{WORK}/certs/ca.pem")))
-    zipfile.ZipFile(ARCHIVE).extractall(f"{WORK}/game")
-    shutil.copytree(f"{WORK}/game/snokrystal", f"{WORK}/bare", ignore=shutil.ignore_patterns("assets"))
-    return host
-
-
 def boot_wine():
     # A fresh prefix, its registry written before the sandbox ends. No Mono, Gecko
     # or menu entries, and a crash exits instead of opening the debugger's dialog.
@@ -233,7 +214,16 @@ def boot_wine():
 
 def main():
     global GRAB
-    host = prepare()
+    shutil.rmtree(WORK, ignore_errors=True)
+    expect(not os.path.exists("/dev/snd"), "this sandbox has a sound device; the checks expect none")
+    host = next(line.split("=", 1)[1].strip() for line in open(WINDOWS_CACHE)
+                if line.startswith("SNOKRYSTAL_SCORE_HOST:"))
+    make_certs(f"{WORK}/certs", f"DNS:{host},DNS:{LINUX_HOST}")
+    score_server.write_whole(f"{WORK}/hosts", f"127.0.0.1 localhost {host} {LINUX_HOST}\n".encode())
+    score_server.write_whole(f"{WORK}/ca-bundle.crt", b"".join(
+        open(part, "rb").read() for part in ("/etc/ssl/certs/ca-certificates.crt", f"{WORK}/certs/ca.pem")))
+    zipfile.ZipFile(ARCHIVE).extractall(f"{WORK}/game")
+    shutil.copytree(f"{WORK}/game/snokrystal", f"{WORK}/bare", ignore=shutil.ignore_patterns("assets"))
     read, write = os.pipe()
     # No auto-repeat: a key held longer than its delay on a busy machine is pressed once.
     xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1920x1080x24", "-r",
