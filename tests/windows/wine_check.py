@@ -5,7 +5,7 @@
 # with the leaderboard hosts on 127.0.0.1, a CA bundle that trusts the test CA)
 # with no sound device: every run is silent.
 #   wine_check.py ARCHIVE LINUX_GAME SCORE_POST WINDOWS_CMAKE_CACHE LINUX_HOST WORK
-import ctypes, os, shutil, subprocess, sys, time, zipfile  # noqa: E401
+import ctypes, os, shutil, subprocess, sys, tempfile, time, zipfile  # noqa: E401
 
 import numpy as np
 
@@ -50,11 +50,8 @@ def same(a, b):
 def colours(picture): return len(np.unique(picture.reshape(-1, 3), axis=0))  # noqa: E704
 
 
-def run(*command, **options):
-    try:
-        return subprocess.run(command, capture_output=True, text=True, timeout=30, **options).stdout
-    except subprocess.TimeoutExpired:
-        fail(f"{command[:3]} did not end within 30 s")
+def run(*command, **options):  # bounded: a hung helper fails the check with its command line
+    return subprocess.run(command, capture_output=True, text=True, timeout=30, **options).stdout
 
 
 def xdotool(*args): return run("xdotool", *args)  # noqa: E704
@@ -173,12 +170,11 @@ class Game:
 
 
 class Leaderboard:
-    directory, process = f"{WORK}/leaderboard", None
+    process = None
 
     def start(self, cert, mode="reply"):
         self.stop()
-        shutil.rmtree(self.directory, ignore_errors=True)
-        os.makedirs(self.directory)
+        self.directory = tempfile.mkdtemp(prefix="leaderboard", dir=WORK)
         for name, text in (("mode", f"{mode} 200".encode()), ("answer", b'{"ok":true,"plass":3,"totalt":41}')):
             score_server.write_whole(f"{self.directory}/{name}", text)
         certs = f"{WORK}/certs/{cert}"
