@@ -3,7 +3,9 @@
 #   desktop.py sound GAME   a PulseAudio server with a null sink: one sound per slide, none muted
 #   desktop.py silent GAME  no sound server, no sound card: the game plays and quits with 0
 #   desktop.py args         what the launcher shares of the machine
-import array, os, socket, subprocess, sys, tempfile, time  # noqa: E401
+import os, socket, subprocess, sys, tempfile, time  # noqa: E401
+
+import numpy as np
 
 REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 RATE = 44100
@@ -15,135 +17,103 @@ GAP = 40  # quiet windows (200 ms) that end a burst
 def wait_for(what, condition, seconds=60):
     deadline = time.monotonic() + seconds
     while time.monotonic() < deadline:
-        value = condition()
-        if value:
+        if value := condition():
             return value
         time.sleep(0.02)
     sys.exit(f"no {what} within {seconds} s")
 
 
-# The game through scripts/run's launcher, with the build environment itself as the root.
-def start_game(game, env):
-    script = 'set -euo pipefail; source scripts/lib.sh; in_desktop "$1"'
+def keys(*names): subprocess.run(["xdotool", "key", *names], check=True, timeout=30)  # noqa: E704
+
+
+def printed(process): return os.fstat(process.output.fileno()).st_size  # noqa: E704
+
+
+# The game through scripts/run's launcher, with the build environment itself as
+# the root, its user's runtime folder and no sound server but the one there if any.
+def start_game(game, runtime, *first_keys, **env):
+    env = {name: value for name, value in os.environ.items() if name != "PULSE_SERVER"} | dict(
+        env, XDG_RUNTIME_DIR=runtime, SNOKRYSTAL_ROOT="/", SNOKRYSTAL_NATIVE="0")
     # What the game prints goes to a file: what its set-up says is allowed, but
     # nothing may follow once it plays.
-    output = tempfile.TemporaryFile()
-    process = subprocess.Popen(["bash", "-c", script, "run", game], cwd=REPO,
-                               env=dict(env, SNOKRYSTAL_ROOT="/", SNOKRYSTAL_NATIVE="0"),
-                               stdout=output, stderr=subprocess.STDOUT)
+    process = subprocess.Popen(["bash", "-c", 'set -euo pipefail; source scripts/lib.sh; in_desktop "$1"',
+                                "run", game], cwd=REPO, env=env,
+                               stdout=(output := tempfile.TemporaryFile()), stderr=subprocess.STDOUT)
     process.output = output
-    search = ["xdotool", "search", "--onlyvisible", "--name", "SNOKRYSTAL"]
-    window = wait_for("game window", lambda: subprocess.run(
-        search, capture_output=True, text=True).stdout.split())[0]
-    subprocess.run(["xdotool", "windowfocus", "--sync", window], check=True, timeout=30)
+    window = wait_for("game window", lambda: subprocess.run(["xdotool", "search", "--onlyvisible", "--name",
+                                                             "SNOKRYSTAL"], capture_output=True, text=True).stdout.split())
+    subprocess.run(["xdotool", "windowfocus", "--sync", window[0]], check=True, timeout=30)
+    keys(*first_keys)
     return process
-
-
-def keys(*names):
-    subprocess.run(["xdotool", "key", *names], check=True, timeout=30)
-
-
-def printed(process):
-    return os.fstat(process.output.fileno()).st_size
 
 
 def quit_game(process, printed_while_playing=None):
     keys("Escape", "Up", "Return")  # the pause menu's last line: "AVSLUTT"
     assert process.wait(timeout=60) == 0, f"exit code {process.returncode}"
-    if printed_while_playing is not None:
-        process.output.seek(printed_while_playing)
-        assert printed(process) == printed_while_playing, \
-            f"the game printed while playing: {process.output.read()!r}"
+    assert printed_while_playing in (None, printed(process)), \
+        f"the game printed while playing: {os.pread(process.output.fileno(), 4096, printed_while_playing)!r}"
 
 
 # (milliseconds above FLOOR, peak) of each sound that is followed by GAP of silence.
 def bursts(recording):
-    with open(recording, "rb") as file:
-        data = file.read()
-    samples = array.array("h", data[:len(data) // 2 * 2])
-    found, loud, peak, quiet = [], 0, 0, 0
-    for at in range(0, len(samples) - WINDOW + 1, WINDOW):
-        chunk = samples[at:at + WINDOW]
-        level = max(max(chunk), -min(chunk))
-        if level > FLOOR:
-            loud, peak, quiet = loud + 1, max(peak, level), 0
-        elif loud:
-            quiet += 1
-            if quiet == GAP:
-                found.append((loud * WINDOW * 1000 // RATE, peak))
-                loud, peak = 0, 0
-    return found
+    samples = np.fromfile(recording, np.int16)  # whole samples only
+    levels = np.abs(samples[:len(samples) // WINDOW * WINDOW].astype(int)).reshape(-1, WINDOW).max(axis=1)
+    loud = np.flatnonzero(levels > FLOOR)
+    found = np.split(loud, np.flatnonzero(np.diff(loud) > GAP) + 1) if len(loud) else []
+    return [(len(at) * WINDOW * 1000 // RATE, levels[at].max()) for at in found if at[-1] + GAP < len(levels)]
 
 
 def sound(game):
     with tempfile.TemporaryDirectory() as home:
-        address = os.path.join(home, "pulse", "native")
-        os.mkdir(os.path.dirname(address))
-        with open(os.path.join(home, "null.pa"), "w") as script:
-            script.write("load-module module-null-sink sink_name=snow\n"
-                         f"load-module module-native-protocol-unix socket={address}\n")
-        # A quarter of a second of buffer, so that a busy machine does not break the
-        # sounds into pieces.
-        env = dict(os.environ, HOME=home, XDG_RUNTIME_DIR=home, PULSE_LATENCY_MSEC="250")
-        env.pop("PULSE_SERVER", None)
-        recording, children = os.path.join(home, "monitor.raw"), []
+        address, recording = f"{home}/pulse/native", f"{home}/monitor.raw"
+        os.mkdir(f"{home}/pulse")
+        env = dict(os.environ, HOME=home, XDG_RUNTIME_DIR=home)
+        children = [subprocess.Popen(["pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no",
+                                      "-L", "module-null-sink sink_name=snow", "-L",
+                                      f"module-native-protocol-unix socket={address}"], env=env, stderr=subprocess.DEVNULL)]
         try:
-            children.append(subprocess.Popen(
-                ["pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no",
-                 "-F", script.name], env=env, stderr=subprocess.DEVNULL))
             wait_for("sound server", lambda: os.path.exists(address))
-            with open(recording, "wb") as out:
-                children.insert(0, subprocess.Popen(
-                    ["parec", "-s", f"unix:{address}", "-d", "snow.monitor", "--raw",
-                     "--format=s16le", f"--rate={RATE}", "--channels=1", "--latency-msec=20"],
-                    env=env, stdout=out))
-            play_with_sound(game, env, recording)
+            children.insert(0, subprocess.Popen(
+                ["parec", "-s", f"unix:{address}", "-d", "snow.monitor", "--raw", "--format=s16le",
+                 f"--rate={RATE}", "--channels=1", "--latency-msec=20"], env=env, stdout=open(recording, "wb")))
+            # Level 1, with a quarter of a second of buffer, so that a busy
+            # machine does not break the sounds into pieces.
+            process = start_game(game, home, "1", HOME=home, PULSE_LATENCY_MSEC="250")
+            # R puts the figure back on the start, so Right always slides (three
+            # cells), however soon after the last slide the keys come. A slide
+            # heard: the game is set up, and prints nothing more.
+            for slide in range(1, 9):
+                keys("r", "Right")
+                wait_for(f"burst {slide}", lambda: len(bursts(recording)) >= slide)
+                playing = playing if slide > 1 else printed(process)
+            keys("m", "r", "Right")
+            # Time for a sound that should not be there to pass the buffer and its gap.
+            grown = os.path.getsize(recording) + 3 * RATE
+            wait_for("1.5 s more recording", lambda: os.path.getsize(recording) >= grown)
+            assert len(bursts(recording)) == 8, "a slide with sound off was heard"
+            keys("m", "r", "Right")
+            wait_for("the burst after M again", lambda: len(bursts(recording)) >= 9)
+            quit_game(process, playing)
+            print("bursts (loud ms, peak):", found := bursts(recording))
+            assert len(found) == 9, f"{len(found)} bursts for 9 audible slides"
+            assert all(20 <= length <= 70 and peak > 2000 for length, peak in found)
         finally:
             for child in children:
                 child.terminate()
                 child.wait(timeout=30)
 
 
-def play_with_sound(game, env, recording):
-    process = start_game(game, env)
-    keys("1")  # level 1
-    # R puts the figure back on the start, so Right always slides (three
-    # cells), however soon after the last slide the keys come.
-    for slide in range(1, 9):
-        keys("r", "Right")
-        wait_for(f"burst {slide}", lambda: len(bursts(recording)) >= slide)
-        if slide == 1:
-            playing = printed(process)  # a slide was heard: the game is set up
-    keys("m", "r", "Right")
-    # Time for a sound that should not be there to pass the buffer and its gap.
-    grown = os.path.getsize(recording) + 3 * RATE
-    wait_for("1.5 s more recording", lambda: os.path.getsize(recording) >= grown)
-    assert len(bursts(recording)) == 8, "a slide with sound off was heard"
-    keys("m", "r", "Right")
-    wait_for("the burst after M again", lambda: len(bursts(recording)) >= 9)
-    quit_game(process, playing)
-    found = bursts(recording)
-    print("bursts (loud ms, peak):", found)
-    assert len(found) == 9, f"{len(found)} bursts for 9 audible slides"
-    assert all(20 <= length <= 70 and peak > 2000 for length, peak in found)
-
-
 def silent(game):
     with tempfile.TemporaryDirectory() as runtime:
-        env = dict(os.environ, XDG_RUNTIME_DIR=runtime)
-        env.pop("PULSE_SERVER", None)
         assert not os.path.exists("/dev/snd")
-        process = start_game(game, env)
-        keys("1", "Right", "r", "Right")
-        quit_game(process)
+        quit_game(start_game(game, runtime, "1", "Right", "r", "Right"))
 
 
 # The launcher's arguments and what they share of /dev, on a machine with these folders.
 def shared(*device_dirs, env=os.environ):
-    made = [arg for path in device_dirs for arg in ("--dir", path)]
     shell = 'source scripts/lib.sh; desktop_args "$PWD"; printf "%s\\n" "${args[@]}"'
-    args = subprocess.run(["bwrap", "--bind", "/", "/", "--dev", "/dev", *made, "--chdir", REPO,
-                           "bash", "-c", shell], env=dict(env, SNOKRYSTAL_ROOT="/"),
+    args = subprocess.run(["bwrap", "--bind", "/", "/", "--dev", "/dev", *[arg for path in device_dirs for arg in (
+                           "--dir", path)], "--chdir", REPO, "bash", "-c", shell], env=dict(env, SNOKRYSTAL_ROOT="/"),
                           capture_output=True, text=True, check=True).stdout.split("\n")
     bound = [args[i + 1] for i, arg in enumerate(args) if arg.endswith(("bind", "bind-try"))]
     return "\n".join(args), [path for path in bound if path.startswith("/dev")]
@@ -155,8 +125,8 @@ def launcher_args():
     text, devices = shared("/dev/dri", "/dev/snd", "/dev/input")
     assert devices == ["/dev/dri", "/dev/snd"] and "ALSA_CONFIG_PATH" not in text, text
     with tempfile.TemporaryDirectory() as runtime:
-        os.mkdir(os.path.join(runtime, "pulse"))
-        socket.socket(socket.AF_UNIX).bind(os.path.join(runtime, "pulse", "native"))
+        os.mkdir(f"{runtime}/pulse")
+        socket.socket(socket.AF_UNIX).bind(f"{runtime}/pulse/native")
         text, devices = shared("/dev/dri", "/dev/snd", env=dict(os.environ, XDG_RUNTIME_DIR=runtime))
         assert devices == ["/dev/dri"] and "PULSE_SERVER\nunix:/run/pulse/native" in text, text
 

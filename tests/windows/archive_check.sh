@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The release archive: the game folder with the program, both fonts, the keys
 # and a licence for every third-party part; a Windows GUI program that
-# imports only DLLs every Windows ships, WinINet among them.
+# imports only DLLs every Windows ships, WinINet among them (the Wine check
+# plays its client).
 set -euo pipefail
 archive=$1
 [ -f "$archive" ] || { echo "no $archive: scripts/package makes it" >&2; exit 1; }
@@ -19,8 +20,4 @@ grep -q 'Subsystem.*(Windows GUI)' <<<"$headers" || { echo "not a GUI program" >
 imports=$(sed -n 's/^\tDLL Name: //p' <<<"$headers" | sort -f | tr '\n' ' ')
 [ "$imports" = "ADVAPI32.dll GDI32.dll KERNEL32.dll msvcrt.dll OPENGL32.dll USER32.dll WININET.dll WINMM.dll " ] ||
   { echo "imports other DLLs: $imports" >&2; exit 1; }
-for call in InternetOpenA InternetConnectA HttpOpenRequestA HttpSendRequestA InternetReadFile \
-  InternetCloseHandle; do
-  grep -qw "$call" <<<"$headers" || { echo "does not import $call" >&2; exit 1; }
-done
 echo "imports: $imports"
