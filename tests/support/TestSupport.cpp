@@ -9,16 +9,6 @@ namespace test {
 
 void advance(Game& game, int frames, float dt) { autoplay::frames(game, frames, dt); }
 
-void move(Game& game, Key key) {
-  press(game, key);
-  advance(game, 3);
-}
-
-void win(Game& game, Key digit) {
-  press(game, digit);
-  play(game, solution(game), kFrame);
-}
-
 sf::Image capture(Game& game) {
   game.drawFrame();
   return grab(game.window);
@@ -31,15 +21,10 @@ sf::Image grab(sf::RenderWindow& window) {
 }
 
 std::string saveForInspection(const sf::Image& image, const std::string& name) {
-  const std::filesystem::path file = std::filesystem::path(SNOKRYSTAL_FRAMES_OUT) / (name + ".png");
+  const auto file = std::filesystem::path(SNOKRYSTAL_FRAMES_OUT) / (name + ".png");
   std::filesystem::create_directories(file.parent_path());
   static_cast<void>(image.saveToFile(file));
   return file.string();
-}
-
-FontPaths missingFonts() {
-  return {{"no-such-dir/mono-a.ttf", "no-such-dir/mono-b.ttf", "no-such-dir/mono-c.ttf"},
-          {"no-such-dir/display-a.ttf", "no-such-dir/display-b.ttf", "no-such-dir/display-c.ttf"}};
 }
 
 Board openBoard(int rows, int columns) {

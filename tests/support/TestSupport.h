@@ -22,24 +22,27 @@ namespace test {
 using namespace autoplay;
 
 // Sanitizer builds run several times slower and reserve address space.
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-inline constexpr bool kSanitized = true;
-#elif defined(__has_feature)
 inline constexpr bool kSanitized =
     __has_feature(address_sanitizer) || __has_feature(thread_sanitizer);
-#else
-inline constexpr bool kSanitized = false;
-#endif
 
 inline constexpr float kFrame = 0.05f;
+
+// The digit key that starts a level on the title screen (0 for level 1).
+inline Key digit(int level) { return static_cast<Key>(static_cast<int>(Key::Num1) + level); }
 
 // Runs update for the given number of frames.
 void advance(Game& game, int frames = 1, float dt = kFrame);
 // Presses a key and runs the three frames that end its 0.13 s slide.
-void move(Game& game, Key key);
+inline void move(Game& game, Key key) {
+  press(game, key);
+  advance(game, 3);
+}
 // Starts the level of a digit key on the title screen and plays its fewest
 // slides to the win, running nothing after the winning slide.
-void win(Game& game, Key digit);
+inline void win(Game& game, Key digit) {
+  press(game, digit);
+  play(game, solution(game), kFrame);
+}
 
 // The frame as drawn (not presented), read back; what has been drawn into a
 // window since it was last cleared.
@@ -49,7 +52,10 @@ sf::Image grab(sf::RenderWindow& window);
 std::string saveForInspection(const sf::Image& image, const std::string& name);
 
 // Six font paths that do not exist.
-FontPaths missingFonts();
+inline FontPaths missingFonts() {
+  return {{"no-such/mono-a.ttf", "no-such/mono-b.ttf", "no-such/mono-c.ttf"},
+          {"no-such/display-a.ttf", "no-such/display-b.ttf", "no-such/display-c.ttf"}};
+}
 
 // A board with every inner wall open (the last column's and row's flags set).
 Board openBoard(int rows, int columns);
@@ -69,8 +75,7 @@ inline std::uint32_t seedGiving(int value) {
 // Polls until the condition holds or the bound has passed.
 template <typename Condition>
 bool eventually(Condition condition, std::chrono::milliseconds bound = std::chrono::seconds(20)) {
-  const auto deadline = std::chrono::steady_clock::now() + bound;
-  while (!condition()) {
+  for (const auto deadline = std::chrono::steady_clock::now() + bound; !condition();) {
     if (std::chrono::steady_clock::now() > deadline) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
