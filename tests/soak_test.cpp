@@ -148,8 +148,8 @@ class Soak : public ::testing::Test {
   // the last level, "SPILL NIVÅ 5 IGJEN": the first item either way; then the
   // fewest slides to the win, and frames past the typing cooldown of 0.3 s.
   void winNext() {
-    const bool onTitle = game.state == GameState::Menu;
-    send(test::keyPress(onTitle ? test::digit(pick(kLevelCount)) : Key::Enter));
+    send(test::keyPress(game.state == GameState::Menu ? test::digit(pick(kLevelCount))
+                                                      : Key::Enter));
     ASSERT_EQ(game.state, GameState::Playing);
     for (const Key key : test::solution(game)) {
       send(test::keyPress(key));

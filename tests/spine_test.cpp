@@ -8,24 +8,20 @@
 #include "app/Game.h"
 #include "support/TestSupport.h"
 
-TEST(Fonts, ChainsFromTheAssetsToTheSystemFallbacks) {
-  const Game game;
-  EXPECT_EQ(std::tuple(game.fontsLoaded, game.monoFont.getInfo().family,
-                       game.displayFont.getInfo().family),
-            std::tuple(true, "Space Mono", "Syne"));
-  // Without the assets folder (from tests/, which has none) the system fonts serve.
-  std::filesystem::current_path("tests");
-  const Game elsewhere;
-  std::filesystem::current_path("..");
-  EXPECT_TRUE(elsewhere.fontsLoaded);
-  EXPECT_NE(elsewhere.monoFont.getInfo().family, "Space Mono");
-  EXPECT_NE(elsewhere.displayFont.getInfo().family, "Syne");
+namespace {
+
+auto fonts(const Game& game) {
+  return std::tuple(game.fontsLoaded, game.monoFont.getInfo().family,
+                    game.displayFont.getInfo().family);
 }
+
+}  // namespace
 
 // A damaged download: the first 3,000 bytes of the game's face open without
 // error but hold no outlines; a garbage file does not open at all. Either is
 // a failed choice, and the third serves.
-TEST(Fonts, AFaceThatOpensButDrawsNoLetterIsAFailedChoice) {
+TEST(Fonts, ChainsFromTheGamesFacesToTheSystemFallbacksPastDamagedFiles) {
+  EXPECT_EQ(fonts(Game()), std::tuple(true, "Space Mono", "Syne"));
   const std::string cut = testing::TempDir() + "cut.ttf", garbage = testing::TempDir() + "x.ttf";
   std::filesystem::copy_file("assets/SpaceMono-Regular.ttf", cut,
                              std::filesystem::copy_options::overwrite_existing);
@@ -33,21 +29,17 @@ TEST(Fonts, AFaceThatOpensButDrawsNoLetterIsAFailedChoice) {
   std::ofstream(garbage) << std::string(3000, 'x');
   sf::Font font;
   ASSERT_TRUE(font.openFromFile(cut)) << "the cut face must open, or this shows nothing";
-  FontPaths paths = defaultFontPaths();
-  paths.mono = {cut, garbage, paths.mono[1]};
-  paths.display = {garbage, cut, paths.display[1]};
   const auto family = [&font](const std::string& path) {
     return font.openFromFile(path) ? font.getInfo().family : "";
   };
-  const Game game(paths);
-  EXPECT_EQ(std::tuple(game.fontsLoaded, game.monoFont.getInfo().family,
-                       game.displayFont.getInfo().family),
-            std::tuple(true, family(paths.mono[2]), family(paths.display[2])));
+  FontPaths paths = defaultFontPaths();
+  paths.mono = {cut, garbage, paths.mono[1]};
+  paths.display = {garbage, cut, paths.display[1]};
+  EXPECT_EQ(fonts(Game(paths)), std::tuple(true, family(paths.mono[2]), family(paths.display[2])));
   // A chain of damaged files is exhausted; the face the other chain found stays usable.
   paths.mono[2] = cut;
-  const Game oneChainEmpty(paths);
-  EXPECT_EQ(std::pair(oneChainEmpty.fontsLoaded, oneChainEmpty.displayFont.getInfo().family),
-            std::pair(false, family(paths.display[2])));
+  const auto [loaded, mono, display] = fonts(Game(paths));
+  EXPECT_EQ(std::pair(loaded, display), std::pair(false, family(paths.display[2])));
 }
 
 TEST(FrameTime, IsClampedToOneTwentiethOfASecond) {
@@ -63,9 +55,10 @@ TEST(Fullscreen, F11GoesFullScreenAndASecondF11ReturnsToTheWindow) {
   test::press(game, sf::Keyboard::Key::Num1);
   const sf::Vector2f boardOffset = game.boardOffset;
   for (const bool full : {false, true, false, true}) {
-    EXPECT_EQ(std::tuple(game.fullscreen, game.window.isOpen(), game.window.getSize()),
-              std::tuple(full, true, full ? modes.front().size : sf::Vector2u(1280, 720)));
-    EXPECT_EQ(game.boardOffset, boardOffset) << "the board keeps its place until the next level";
+    // The board keeps its place until the next level.
+    EXPECT_EQ(
+        std::tuple(game.fullscreen, game.window.isOpen(), game.window.getSize(), game.boardOffset),
+        std::tuple(full, true, full ? modes.front().size : sf::Vector2u(1280, 720), boardOffset));
     // The limit is set again on every new window: seven frames at 60 a second
     // take at least six periods.
     const auto start = std::chrono::steady_clock::now();

@@ -12,6 +12,7 @@
 #include <SFML/Graphics.hpp>
 
 #include "app/Platform.h"
+#include "fx/GameRandom.h"
 #include "puzzle/Maze.h"
 #include "tools/Autoplay.h"
 
@@ -31,7 +32,9 @@ inline constexpr float kFrame = 0.05f;
 inline Key digit(int level) { return static_cast<Key>(static_cast<int>(Key::Num1) + level); }
 
 // Runs update for the given number of frames.
-void advance(Game& game, int frames = 1, float dt = kFrame);
+inline void advance(Game& game, int frames = 1, float dt = kFrame) {
+  autoplay::frames(game, frames, dt);
+}
 // Presses a key and runs the three frames that end its 0.13 s slide.
 inline void move(Game& game, Key key) {
   press(game, key);
@@ -58,14 +61,29 @@ inline FontPaths missingFonts() {
 }
 
 // A board with every inner wall open (the last column's and row's flags set).
-Board openBoard(int rows, int columns);
+inline Board openBoard(int rows, int columns) {
+  Board board(std::size_t(rows), std::vector<Cell>(std::size_t(columns), Cell{false, false}));
+  for (auto& row : board) row.back().eastWall = true;
+  for (Cell& cell : board.back()) cell.southWall = true;
+  return board;
+}
 
 // The state before `state` for the step state * a + c modulo 2^32 (a odd).
-std::uint32_t stepBack(std::uint32_t state, std::uint32_t a, std::uint32_t c);
+inline std::uint32_t stepBack(std::uint32_t state, std::uint32_t a, std::uint32_t c) {
+  std::uint32_t inverse = a;  // a is odd, so invertible modulo 2^32 (Newton's iteration)
+  for (int i = 0; i < 5; ++i) inverse *= 2u - a * inverse;
+  return (state - c) * inverse;
+}
 
 // The next values of the effects' generator after gameSrand(seed); it is left
 // seeded with `seed` again, so the same values follow.
-std::vector<int> randDraws(std::uint32_t seed, int count);
+inline std::vector<int> randDraws(std::uint32_t seed, int count) {
+  gameSrand(seed);
+  std::vector<int> values(static_cast<std::size_t>(count));
+  for (int& value : values) value = gameRand();
+  gameSrand(seed);
+  return values;
+}
 
 // A seed after which the next gameRand() returns `value`.
 inline std::uint32_t seedGiving(int value) {
