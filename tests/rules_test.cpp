@@ -192,10 +192,9 @@ TEST_F(Rules, OtherEventsAreIgnoredAResizeKeepsPixelsSquareAndACloseEndsTheDrain
   EXPECT_TRUE(snapshot(game) == before);
   EXPECT_EQ(std::pair(game.window.getView().getSize(), game.window.getView().getCenter()),
             std::pair(sf::Vector2f(1000, 600), sf::Vector2f(500, 300)));
+  // The Enter after the close is not handled, and a frame of the closed window is harmless.
   test::send(game, {test::keyPress(Key::Escape), sf::Event::Closed{}, test::keyPress(Key::Enter)});
-  EXPECT_EQ(std::pair(game.window.isOpen(), game.state), std::pair(false, GameState::Paused))
-      << "the Enter after the close is not handled";
-  game.update(0.016f);
+  EXPECT_EQ(std::pair(game.window.isOpen(), game.state), std::pair(false, GameState::Paused));
   game.render();
 }
 
