@@ -3,21 +3,8 @@
 #include <filesystem>
 
 #include "app/Game.h"
-#include "fx/GameRandom.h"
 
 namespace test {
-
-void advance(Game& game, int frames, float dt) { autoplay::frames(game, frames, dt); }
-
-void move(Game& game, Key key) {
-  press(game, key);
-  advance(game, 3);
-}
-
-void win(Game& game, Key digit) {
-  press(game, digit);
-  play(game, solution(game), kFrame);
-}
 
 sf::Image capture(Game& game) {
   game.drawFrame();
@@ -31,36 +18,10 @@ sf::Image grab(sf::RenderWindow& window) {
 }
 
 std::string saveForInspection(const sf::Image& image, const std::string& name) {
-  const std::filesystem::path file = std::filesystem::path(SNOKRYSTAL_FRAMES_OUT) / (name + ".png");
+  const auto file = std::filesystem::path(SNOKRYSTAL_FRAMES_OUT) / (name + ".png");
   std::filesystem::create_directories(file.parent_path());
   static_cast<void>(image.saveToFile(file));
   return file.string();
-}
-
-FontPaths missingFonts() {
-  return {{"no-such-dir/mono-a.ttf", "no-such-dir/mono-b.ttf", "no-such-dir/mono-c.ttf"},
-          {"no-such-dir/display-a.ttf", "no-such-dir/display-b.ttf", "no-such-dir/display-c.ttf"}};
-}
-
-Board openBoard(int rows, int columns) {
-  Board board(std::size_t(rows), std::vector<Cell>(std::size_t(columns), Cell{false, false}));
-  for (auto& row : board) row.back().eastWall = true;
-  for (Cell& cell : board.back()) cell.southWall = true;
-  return board;
-}
-
-std::uint32_t stepBack(std::uint32_t state, std::uint32_t a, std::uint32_t c) {
-  std::uint32_t inverse = a;  // a is odd, so invertible modulo 2^32 (Newton's iteration)
-  for (int i = 0; i < 5; ++i) inverse *= 2u - a * inverse;
-  return (state - c) * inverse;
-}
-
-std::vector<int> randDraws(std::uint32_t seed, int count) {
-  gameSrand(seed);
-  std::vector<int> values(static_cast<std::size_t>(count));
-  for (int& value : values) value = gameRand();
-  gameSrand(seed);
-  return values;
 }
 
 }  // namespace test

@@ -12,6 +12,7 @@
 #include <SFML/Graphics.hpp>
 
 #include "app/Platform.h"
+#include "fx/GameRandom.h"
 #include "puzzle/Maze.h"
 #include "tools/Autoplay.h"
 
@@ -22,24 +23,29 @@ namespace test {
 using namespace autoplay;
 
 // Sanitizer builds run several times slower and reserve address space.
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-inline constexpr bool kSanitized = true;
-#elif defined(__has_feature)
 inline constexpr bool kSanitized =
     __has_feature(address_sanitizer) || __has_feature(thread_sanitizer);
-#else
-inline constexpr bool kSanitized = false;
-#endif
 
 inline constexpr float kFrame = 0.05f;
 
+// The digit key that starts a level on the title screen (0 for level 1).
+inline Key digit(int level) { return static_cast<Key>(static_cast<int>(Key::Num1) + level); }
+
 // Runs update for the given number of frames.
-void advance(Game& game, int frames = 1, float dt = kFrame);
+inline void advance(Game& game, int frames = 1, float dt = kFrame) {
+  autoplay::frames(game, frames, dt);
+}
 // Presses a key and runs the three frames that end its 0.13 s slide.
-void move(Game& game, Key key);
+inline void move(Game& game, Key key) {
+  press(game, key);
+  advance(game, 3);
+}
 // Starts the level of a digit key on the title screen and plays its fewest
 // slides to the win, running nothing after the winning slide.
-void win(Game& game, Key digit);
+inline void win(Game& game, Key digit) {
+  press(game, digit);
+  play(game, solution(game), kFrame);
+}
 
 // The frame as drawn (not presented), read back; what has been drawn into a
 // window since it was last cleared.
@@ -49,17 +55,35 @@ sf::Image grab(sf::RenderWindow& window);
 std::string saveForInspection(const sf::Image& image, const std::string& name);
 
 // Six font paths that do not exist.
-FontPaths missingFonts();
+inline FontPaths missingFonts() {
+  return {{"no-such/mono-a.ttf", "no-such/mono-b.ttf", "no-such/mono-c.ttf"},
+          {"no-such/display-a.ttf", "no-such/display-b.ttf", "no-such/display-c.ttf"}};
+}
 
 // A board with every inner wall open (the last column's and row's flags set).
-Board openBoard(int rows, int columns);
+inline Board openBoard(int rows, int columns) {
+  Board board(std::size_t(rows), std::vector<Cell>(std::size_t(columns), Cell{false, false}));
+  for (auto& row : board) row.back().eastWall = true;
+  for (Cell& cell : board.back()) cell.southWall = true;
+  return board;
+}
 
 // The state before `state` for the step state * a + c modulo 2^32 (a odd).
-std::uint32_t stepBack(std::uint32_t state, std::uint32_t a, std::uint32_t c);
+inline std::uint32_t stepBack(std::uint32_t state, std::uint32_t a, std::uint32_t c) {
+  std::uint32_t inverse = a;  // a is odd, so invertible modulo 2^32 (Newton's iteration)
+  for (int i = 0; i < 5; ++i) inverse *= 2u - a * inverse;
+  return (state - c) * inverse;
+}
 
 // The next values of the effects' generator after gameSrand(seed); it is left
 // seeded with `seed` again, so the same values follow.
-std::vector<int> randDraws(std::uint32_t seed, int count);
+inline std::vector<int> randDraws(std::uint32_t seed, int count) {
+  gameSrand(seed);
+  std::vector<int> values(static_cast<std::size_t>(count));
+  for (int& value : values) value = gameRand();
+  gameSrand(seed);
+  return values;
+}
 
 // A seed after which the next gameRand() returns `value`.
 inline std::uint32_t seedGiving(int value) {
@@ -69,8 +93,7 @@ inline std::uint32_t seedGiving(int value) {
 // Polls until the condition holds or the bound has passed.
 template <typename Condition>
 bool eventually(Condition condition, std::chrono::milliseconds bound = std::chrono::seconds(20)) {
-  const auto deadline = std::chrono::steady_clock::now() + bound;
-  while (!condition()) {
+  for (const auto deadline = std::chrono::steady_clock::now() + bound; !condition();) {
     if (std::chrono::steady_clock::now() > deadline) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
