@@ -4,7 +4,6 @@
 struct BestRecord {
   float bestTime = 0.f;  // seconds
   bool hasBest = false;
-  friend bool operator==(const BestRecord&, const BestRecord&) = default;
 };
 
 // Keeps the lower time; an equal time leaves the record as it was.
