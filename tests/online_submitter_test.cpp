@@ -9,6 +9,7 @@
 #include <fstream>
 #include <memory>
 #include <thread>
+#include <utility>
 
 #include "app/Game.h"
 #include "online/ScoreSubmitter.h"
@@ -21,14 +22,13 @@ TEST(Submitter, NextSubmissionIsAcceptedWhileTheLastCallbackStillRuns) {
   initScoreClient();
   ScoreSubmitter submitter;
   submitter.endpoint = kRefused;
-  std::atomic<bool> firstCalling = false, secondSubmitted = false;
+  std::atomic<bool> firstCalling = false, secondSubmitted = false, secondRan = false;
   submitter.submit("snokrystal", 1, "first", [&](ScoreResult) {
     firstCalling = true;
     test::eventually([&] { return secondSubmitted.load(); });  // the gate
   });
   ASSERT_TRUE(test::eventually([&] { return firstCalling.load(); }));
   EXPECT_FALSE(submitter.isBusy());  // the exchange is over, its callback still running
-  std::atomic<bool> secondRan = false;
   submitter.submit("snokrystal", 2, "second", [&](ScoreResult) { secondRan = true; });
   secondSubmitted = true;
   EXPECT_TRUE(test::eventually([&] { return secondRan.load(); }));
@@ -70,13 +70,11 @@ TEST(ScoreInbox, ResultsArriveWhole) {
     for (int i = 1; i <= 2000; ++i)
       inbox->deliver({.ok = true, .place = i, .total = -i, .error = std::string(i % 50, 'e')});
   });
-  for (int last = 0; last < 2000;) {
+  for (int last = 0; last < 2000;)
     if (const std::optional<ScoreResult> r = inbox->take()) {
-      EXPECT_GT(r->place, last);
+      EXPECT_GT(r->place, std::exchange(last, r->place));
       EXPECT_EQ(std::pair(r->total, r->error.size()), std::pair(-r->place, r->place % 50ul));
-      last = r->place;
     }
-  }
   EXPECT_FALSE(inbox->take().has_value());  // the last was taken, and nothing follows it
 }
 
@@ -88,8 +86,7 @@ TEST(Submitter, GameDestroyedWhileTheWorkerWaitsOnTheServer) {
   test::win(*game, sf::Keyboard::Key::Num1);
   test::advance(*game, 7);
   test::type(*game, "\r");
-  const std::shared_ptr<ScoreInbox> inbox = game->scoreInbox;
-  const std::shared_ptr<std::atomic<bool>> busy = game->submitter.busy;
+  const auto [inbox, busy] = std::pair(game->scoreInbox, game->submitter.busy);
   game.reset();  // closing the window mid-submission: nothing waits
   EXPECT_TRUE(busy->load());
   EXPECT_EQ(inbox.use_count(), 2) << "the worker holds, not the game, what it delivers into";

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <numeric>
 #include <string>
 #include <vector>
 
@@ -14,11 +13,11 @@ namespace {
 
 constexpr MazeStep kUp{-1, 0}, kRight{0, 1};
 
-// Each row's flags of one kind as 0s and 1s, a space after each row.
-std::string walls(const Board& board, bool Cell::* wall) {
+// Each cell as east wall + 2 x south wall (0 ... 3), a space after each row.
+std::string walls(const Board& board) {
   std::string rows;
   for (const auto& row : board) {
-    for (const Cell& cell : row) rows += cell.*wall ? '1' : '0';
+    for (const Cell& cell : row) rows += char('0' + int(cell.eastWall) + 2 * int(cell.southWall));
     rows += ' ';
   }
   return rows;
@@ -27,21 +26,19 @@ std::string walls(const Board& board, bool Cell::* wall) {
 // A spanning tree: one opening fewer than the cells, none of them closing a
 // loop. An open flag on the border joins cells that are not neighbours, or
 // none (the last row's, which level 1's table holds).
+std::size_t root(const std::vector<std::size_t>& parent, std::size_t i) {
+  return parent[i] == parent.size() ? i : root(parent, parent[i]);
+}
 bool perfect(const Board& board) {
   const std::size_t columns = board[0].size(), cells = board.size() * columns;
-  std::vector<std::size_t> parent(cells);
-  std::iota(parent.begin(), parent.end(), std::size_t{0});
-  const auto root = [&parent](std::size_t i) {
-    while (parent[i] != i) i = parent[i];
-    return i;
-  };
+  std::vector<std::size_t> parent(cells, cells);  // each cell its own root
   std::size_t openings = 0;
   for (std::size_t i = 0; i < cells; ++i) {
     const Cell& cell = board[i / columns][i % columns];
     for (const std::size_t next : {cell.eastWall ? i : i + 1, cell.southWall ? i : i + columns}) {
       if (next == i || next >= cells) continue;
-      if (root(i) == root(next)) return false;
-      parent[root(i)] = root(next);
+      if (root(parent, i) == root(parent, next)) return false;
+      parent[root(parent, i)] = root(parent, next);
       ++openings;
     }
   }
@@ -60,28 +57,19 @@ int slideCount(const Board& board) {
 // would shuffle to 2 and 0 where the float roundings give 3 and 1, and from
 // 4294967168 on the index stays on the last place.
 TEST(MazeGenerator, TheFirstBoardsAndTheShuffleInSinglePrecision) {
-  const Board one = generateLevelBoard(0, 1234567);
-  EXPECT_EQ(walls(one, &Cell::eastWall),
-            "000110101 001101011 101100001 001110101 001110001 000100001 000000001 ");
-  EXPECT_EQ(walls(one, &Cell::southWall),
-            "111000000 010011110 011001110 110000101 011001111 011111110 111111111 ");
-  const Board two = generateLevelBoard(1, 0);
-  EXPECT_EQ(walls(two, &Cell::eastWall).substr(0, 12) + walls(two, &Cell::southWall).substr(0, 11),
-            "00100001001 11011101000");
-  EXPECT_EQ(std::vector<int>({shuffleIndex(3221225471u, 4), shuffleIndex(1431655765u, 3),
-                              shuffleIndex(4294967168u, 4), shuffleIndex(4294967295u, 2)}),
-            std::vector<int>({3, 1, 3, 1}));
+  EXPECT_EQ(walls(generateLevelBoard(0, 1234567)),
+            "222110101 021123231 123102221 221110303 023112223 022322221 222222223 ");
+  EXPECT_EQ(walls(generateLevelBoard(1, 0)).substr(0, 11), "22122203001");
+  EXPECT_EQ(std::pair(shuffleIndex(3221225471u, 4), shuffleIndex(1431655765u, 3)), std::pair(3, 1));
+  EXPECT_EQ(std::pair(shuffleIndex(4294967168u, 4), shuffleIndex(4294967295u, 2)), std::pair(3, 1));
 }
 
 TEST(MazeGenerator, PerfectMazesOverManySeeds) {
-  // The last seed's first draw is one of the states whose float rounds up to 2^32.
+  // The first seed's first draw is one of the states whose float rounds up to 2^32.
   const std::uint32_t roundsUp = test::stepBack(4294967295u, 1664525u, 1013904223u);
-  for (const LevelInfo& level : kLevels) {
-    for (std::uint32_t n = 0; n <= 2000; ++n) {
-      const std::uint32_t seed = n < 2000 ? n * 2654435761u : roundsUp;
+  for (const LevelInfo& level : kLevels)
+    for (std::uint32_t n = 0, seed = roundsUp; n <= 2000; seed = ++n * 2654435761u)
       ASSERT_TRUE(perfect(generateMaze(level.columns, level.rows, seed))) << seed;
-    }
-  }
 }
 
 TEST(Slide, StopsAtEdgesAndWallsAndOnlyThere) {
@@ -98,18 +86,16 @@ TEST(Slide, StopsAtEdgesAndWallsAndOnlyThere) {
            {{2, 3}, kRight, {}},                                // into a wall: blocked
            {{0, 0}, kUp, {}},                                   // at the edge: blocked
            {{4, 5}, kUp, {{5, 3}, {5, 2}, {5, 1}, {5, 0}}}}) {  // the goal holds nothing
-    const SlideResult slide = traceSlide(board, from.row, from.column, step.row, step.column, 5, 6);
+    const SlideResult got = traceSlide(board, from.row, from.column, step.row, step.column, 5, 6);
     const PassedCell end = passed.empty() ? PassedCell{from.column, from.row} : passed.back();
-    EXPECT_EQ(std::tuple(slide.passed, slide.endColumn, slide.endRow),
-              std::tuple(passed, end.column, end.row));
+    EXPECT_EQ(std::pair(got.passed, PassedCell{got.endColumn, got.endRow}), std::pair(passed, end));
   }
 }
 
 // Their moves played out win: the soak plays them on every level.
 TEST(Solver, FewestSlidesFromAnyCell) {
-  for (const auto& [level, slides] : {std::pair{0, 5}, {1, 12}, {2, 29}, {3, 41}}) {
+  for (const auto& [level, slides] : {std::pair{0, 5}, {1, 12}, {2, 29}, {3, 41}})
     EXPECT_EQ(slideCount(generateLevelBoard(level, 0)), slides) << level;
-  }
   Board board = test::openBoard(3, 3);
   EXPECT_EQ(solveBoard(board, 3, 3, {2, 0}), (std::vector<MazeStep>{kRight}));
   board[1][2].southWall = board[2][1].eastWall = true;  // no slide can come to rest on the goal

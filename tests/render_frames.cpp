@@ -1,7 +1,7 @@
 // Whole frames against the pictures they must be, pixel for pixel: the
 // README's pictures (docs/) and the screens those leave out (tests/frames/).
 // Runs on its own virtual 1920x1080 screen (tests/CMakeLists.txt). A frame
-// that differs is written to build/frames/; when a change of the look is
+// that differs is written under build/frames/; when a change of the look is
 // meant, rerun snokrystal_pictures for docs/ and copy the others over.
 #include <gtest/gtest.h>
 
@@ -17,28 +17,24 @@ namespace {
 
 using Key = sf::Keyboard::Key;
 
-// The frame against the picture of that name in the folder.
-::testing::AssertionResult drawnAs(Game& game, const std::string& name,
-                                   const std::string& folder = "tests/frames") {
-  const std::string picture = folder + "/" + name + ".png";
+// The frame against the picture of that path (its .png).
+::testing::AssertionResult drawnAs(Game& game, const std::string& picture) {
   const sf::Image frame = test::capture(game);
   sf::Image expected;
   const sf::Vector2u size = frame.getSize();
-  if (expected.loadFromFile(picture) && expected.getSize() == size &&
-      std::memcmp(frame.getPixelsPtr(), expected.getPixelsPtr(),
-                  std::size_t{4} * size.x * size.y) == 0) {
+  if (expected.loadFromFile(picture + ".png") && expected.getSize() == size &&
+      std::memcmp(frame.getPixelsPtr(), expected.getPixelsPtr(), 4ul * size.x * size.y) == 0)
     return ::testing::AssertionSuccess();
-  }
-  return ::testing::AssertionFailure()
-         << picture << " differs from the frame drawn, " << test::saveForInspection(frame, name);
+  return ::testing::AssertionFailure() << picture << ".png differs from the frame drawn, "
+                                       << test::saveForInspection(frame, picture);
 }
 
 }  // namespace
 
 TEST(Frames, TheReadmePictures) {
   Game game;
-  autoplay::readmePictures(game,
-                           [&game](const char* name) { EXPECT_TRUE(drawnAs(game, name, "docs")); });
+  autoplay::readmePictures(
+      game, [&game](const std::string& name) { EXPECT_TRUE(drawnAs(game, "docs/" + name)); });
 }
 
 TEST(Frames, NamePromptWhileAScoreIsOnItsWayAndBothOutcomes) {
@@ -50,14 +46,14 @@ TEST(Frames, NamePromptWhileAScoreIsOnItsWayAndBothOutcomes) {
   // A start still to come: the cursor shows "_" however long the frame takes.
   game.startedAt = std::chrono::steady_clock::now() + std::chrono::hours(24);
   game.submitter.busy->store(true);  // "Sender..."
-  EXPECT_TRUE(drawnAs(game, "name-prompt"));
+  EXPECT_TRUE(drawnAs(game, "tests/frames/name-prompt"));
   game.submitter.busy->store(false);
   test::press(game, Key::Escape);
   game.resultReady = true;  // as the hand-over leaves it
   game.lastResult = {.ok = true, .place = 3, .total = 41, .error = {}};
-  EXPECT_TRUE(drawnAs(game, "score-sent"));
+  EXPECT_TRUE(drawnAs(game, "tests/frames/score-sent"));
   game.lastResult = {.ok = false, .place = 0, .total = 0, .error = "HttpSendRequest feilet: 7"};
-  EXPECT_TRUE(drawnAs(game, "score-not-sent"));
+  EXPECT_TRUE(drawnAs(game, "tests/frames/score-not-sent"));
 }
 
 TEST(Frames, TwoLevelsWonAndTheTitleWithTheirBestTimesUnderTheConfetti) {
@@ -68,25 +64,25 @@ TEST(Frames, TwoLevelsWonAndTheTitleWithTheirBestTimesUnderTheConfetti) {
   test::play(game, test::solution(game), test::kFrame);
   test::press(game, Key::Escape);
   test::advance(game, 30);
-  EXPECT_TRUE(drawnAs(game, "win-second-level"));
+  EXPECT_TRUE(drawnAs(game, "tests/frames/win-second-level"));
   test::press(game, {Key::Down, Key::Down, Key::Enter});  // "VELG NIVÅ"
   test::advance(game, 10);
-  EXPECT_TRUE(drawnAs(game, "title-best-times"));
+  EXPECT_TRUE(drawnAs(game, "tests/frames/title-best-times"));
 }
 
 TEST(Frames, WithoutFontsOnlyTheShapes) {
   Game game(test::missingFonts());
-  EXPECT_TRUE(drawnAs(game, "no-fonts-title"));
+  EXPECT_TRUE(drawnAs(game, "tests/frames/no-fonts-title"));
   gameSrand(20240);
   test::win(game, Key::Num1);
   test::advance(game, 7);
   test::type(game, "Ola");
-  EXPECT_TRUE(drawnAs(game, "no-fonts-prompt"));
+  EXPECT_TRUE(drawnAs(game, "tests/frames/no-fonts-prompt"));
 }
 
 TEST(Frames, TheStatusBarAcrossAFullScreen) {
   Game game;
   test::press(game, {Key::Num1, Key::F11});
   test::advance(game, 2);
-  EXPECT_TRUE(drawnAs(game, "full-screen"));
+  EXPECT_TRUE(drawnAs(game, "tests/frames/full-screen"));
 }

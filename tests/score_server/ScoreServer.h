@@ -3,18 +3,18 @@
 // A local HTTPS leaderboard for the tests (score_server.py beside this file),
 // started as a child process and stopped with the object. Linux only.
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <format>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "online/ScoreClient.h"
+#include "support/TestSupport.h"
 
 namespace test {
 
@@ -23,14 +23,15 @@ inline void clearProxyEnvironment() {
   for (const char* name : {"https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"}) unsetenv(name);
 }
 
+// The head: the request line and the header lines, each ending in CRLF.
 struct RecordedRequest {
-  std::string head;  // request line and header lines, each ending in CRLF
-  std::string body;
+  std::string head, body;
 };
 
 struct ScoreServer {
   std::filesystem::path directory;
-  std::FILE* input = nullptr;  // the server's standard input: closing it ends the server
+  // The server's standard input: closing it ends the server.
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> input{nullptr, pclose};
   int port = 0;
 
   ScoreServer() {
@@ -38,21 +39,18 @@ struct ScoreServer {
     std::string name = (std::filesystem::temp_directory_path() / "snokrystal-XXXXXX").string();
     if (mkdtemp(name.data()) == nullptr) return;
     directory = name;
-    answer({});
+    behave("reply");
     const std::string script = SNOKRYSTAL_SOURCE_DIR "/tests/score_server/score_server.py";
-    input = popen(("python3 '" + script + "' '" + name + "'").c_str(), "w");
-    for (int i = 0; input != nullptr && i < 1000 && port == 0; ++i) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));  // bounded polling for the port
-      port = std::atoi(readFile(directory / "port").c_str());
-    }
+    input.reset(popen(("python3 '" + script + "' '" + name + "'").c_str(), "w"));
+    // Bounded polling for the port it listens on.
+    eventually(
+        [this] { return !input || (port = std::atoi(readFile(directory / "port").c_str())) > 0; });
   }
   ~ScoreServer() {
-    if (input != nullptr) pclose(input);
+    input.reset();  // the server gone before its folder
     std::error_code ignored;
     std::filesystem::remove_all(directory, ignored);
   }
-  ScoreServer(const ScoreServer&) = delete;
-  ScoreServer& operator=(const ScoreServer&) = delete;
 
   // How the next requests are answered (the modes of score_server.py); a
   // "hold" waits until openGate().
@@ -61,7 +59,6 @@ struct ScoreServer {
     writeFile(directory / "answer", body);
     writeFile(directory / "mode", std::format("{} {}", mode, status));
   }
-  void answer(const std::string& body) { behave("reply", 200, body); }
   void openGate() const { writeFile(directory / "gate", ""); }
 
   // Received so far, in order.
