@@ -103,18 +103,16 @@ struct Harness {
       return sf::Event::TextEntered{code < 128 ? code : kTextCodes[code % kTextCodes.size()]};
     }
     if (op == 9) return sf::Event::Resized{{next() * 8u, next() * 8u}};
-    if (op == 10) return sf::Event::FocusLost{};
     if (op == 11) return sf::Event::FocusGained{};
-    if (op == 13) {
-      const bool button = next() % 2 == 0;
-      const sf::Vector2i where{next(), next()};
-      if (button) return sf::Event::MouseButtonPressed{sf::Mouse::Button::Left, where};
-      return sf::Event::MouseWheelScrolled{sf::Mouse::Wheel::Vertical, 1.f, where};
-    }
+    // A braced list reads its bytes in order: the button or wheel, then x and y.
+    if (op == 13 && next() % 2 == 0)
+      return sf::Event::MouseButtonPressed{sf::Mouse::Button::Left, {next(), next()}};
+    if (op == 13)
+      return sf::Event::MouseWheelScrolled{sf::Mouse::Wheel::Vertical, 1.f, {next(), next()}};
     // Closing ends the input and the next one opens a new window, as costly
     // as F11: only one argument byte in sixteen closes.
     if (op == 14 && next() % 16 == 0) return sf::Event::Closed{};
-    if (op == 14) return sf::Event::FocusLost{};
+    if (op == 10 || op == 14) return sf::Event::FocusLost{};
     return autoplay::keyPress(readKey());
   }
 
@@ -130,22 +128,19 @@ struct Harness {
   }
 
   // A fresh title screen for every input; the best times of earlier inputs
-  // stay, as they would in one long session. Every input ends with one drawn
+  // stay, as they would in one long session, and the name entry's state,
+  // which the next win sets afresh. Every input ends with one drawn
   // frame of whatever screen it reached, unless it closed the game.
   void run(const std::uint8_t* input, std::size_t length) {
-    if (!game->window.isOpen()) {
-      game->window.create(sf::VideoMode({kWindowWidth, kWindowHeight}), kWindowTitle);
-      game->fullscreen = false;
-    }
+    // Back in a window, which reopens a closed one; or a new one after a close.
     if (game->fullscreen) game->toggleFullscreen();
+    if (!game->window.isOpen())
+      game->window.create(sf::VideoMode({kWindowWidth, kWindowHeight}), kWindowTitle);
     game->window.setView(game->window.getDefaultView());
     game->state = GameState::Menu;
     game->menuSelection = 0;
     game->menuItems.clear();
     game->particles.clear();
-    game->playerName.clear();
-    game->nameEntryActive = game->resultReady = false;
-    game->nameInputCooldown = 0.f;
     std::tie(data, size, at, dt) = std::tuple(input, length, 0, kMaxFrameTime);
     while (at < size) {
       if (!step()) return;
