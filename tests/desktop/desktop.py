@@ -3,15 +3,12 @@
 #   desktop.py sound GAME   a PulseAudio server with a null sink: one sound per slide, none muted
 #   desktop.py silent GAME  no sound server, no sound card: the game plays and quits with 0
 #   desktop.py args         what the launcher shares of the machine
-import os, socket, subprocess, sys, tempfile, time  # noqa: E401
+import os, re, socket, subprocess, sys, tempfile, time  # noqa: E401
 
 import numpy as np
 
 REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 RATE = 44100
-FLOOR = 64  # a recorded sample louder than this is sound
-WINDOW = RATE // 200  # 5 ms
-GAP = 40  # quiet windows (200 ms) that end a burst
 
 
 def wait_for(what, condition, seconds=60):
@@ -23,7 +20,7 @@ def wait_for(what, condition, seconds=60):
     sys.exit(f"no {what} within {seconds} s")
 
 
-def keys(*names): subprocess.run(["xdotool", "key", *names], check=True, timeout=30)  # noqa: E704
+def xdotool(*args): return subprocess.run(["xdotool", *args], capture_output=True, text=True, timeout=30).stdout  # noqa
 
 
 def printed(process): return os.fstat(process.output.fileno()).st_size  # noqa: E704
@@ -36,37 +33,34 @@ def start_game(game, runtime, *first_keys, **env):
         env, XDG_RUNTIME_DIR=runtime, SNOKRYSTAL_ROOT="/", SNOKRYSTAL_NATIVE="0")
     # What the game prints goes to a file: what its set-up says is allowed, but
     # nothing may follow once it plays.
-    process = subprocess.Popen(["bash", "-c", 'set -euo pipefail; source scripts/lib.sh; in_desktop "$1"',
-                                "run", game], cwd=REPO, env=env,
-                               stdout=(output := tempfile.TemporaryFile()), stderr=subprocess.STDOUT)
+    process = subprocess.Popen(["bash", "-c", 'set -euo pipefail; source scripts/lib.sh; in_desktop "$1"', "run", game],
+                               cwd=REPO, env=env, stdout=(output := tempfile.TemporaryFile()), stderr=subprocess.STDOUT)
     process.output = output
-    window = wait_for("game window", lambda: subprocess.run(["xdotool", "search", "--onlyvisible", "--name",
-                                                             "SNOKRYSTAL"], capture_output=True, text=True).stdout.split())
-    subprocess.run(["xdotool", "windowfocus", "--sync", window[0]], check=True, timeout=30)
-    keys(*first_keys)
+    window = wait_for("game window", lambda: xdotool("search", "--onlyvisible", "--name", "SNOKRYSTAL").split())
+    xdotool("windowfocus", "--sync", window[0], "key", *first_keys)
     return process
 
 
 def quit_game(process, printed_while_playing=None):
-    keys("Escape", "Up", "Return")  # the pause menu's last line: "AVSLUTT"
+    xdotool("key", "Escape", "Up", "Return")  # the pause menu's last line: "AVSLUTT"
     assert process.wait(timeout=60) == 0, f"exit code {process.returncode}"
     assert printed_while_playing in (None, printed(process)), \
         f"the game printed while playing: {os.pread(process.output.fileno(), 4096, printed_while_playing)!r}"
 
 
-# (milliseconds above FLOOR, peak) of each sound that is followed by GAP of silence.
-def bursts(recording):
+# (milliseconds louder than floor, peak) of each sound followed by silence, in
+# windows of 5 ms: gap quiet windows (200 ms) end a burst.
+def bursts(recording, floor=64, window=RATE // 200, gap=40):
     samples = np.fromfile(recording, np.int16)  # whole samples only
-    levels = np.abs(samples[:len(samples) // WINDOW * WINDOW].astype(int)).reshape(-1, WINDOW).max(axis=1)
-    loud = np.flatnonzero(levels > FLOOR)
-    found = np.split(loud, np.flatnonzero(np.diff(loud) > GAP) + 1) if len(loud) else []
-    return [(len(at) * WINDOW * 1000 // RATE, levels[at].max()) for at in found if at[-1] + GAP < len(levels)]
+    levels = np.abs(samples[:len(samples) // window * window].astype(int)).reshape(-1, window).max(axis=1)
+    loud = np.flatnonzero(levels > floor)
+    found = np.split(loud, np.flatnonzero(np.diff(loud) > gap) + 1) if len(loud) else []
+    return [(len(at) * window * 1000 // RATE, levels[at].max()) for at in found if at[-1] + gap < len(levels)]
 
 
 def sound(game):
     with tempfile.TemporaryDirectory() as home:
         address, recording = f"{home}/pulse/native", f"{home}/monitor.raw"
-        os.mkdir(f"{home}/pulse")
         env = dict(os.environ, HOME=home, XDG_RUNTIME_DIR=home)
         children = [subprocess.Popen(["pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no",
                                       "-L", "module-null-sink sink_name=snow", "-L",
@@ -83,20 +77,19 @@ def sound(game):
             # cells), however soon after the last slide the keys come. A slide
             # heard: the game is set up, and prints nothing more.
             for slide in range(1, 9):
-                keys("r", "Right")
+                xdotool("key", "r", "Right")
                 wait_for(f"burst {slide}", lambda: len(bursts(recording)) >= slide)
                 playing = playing if slide > 1 else printed(process)
-            keys("m", "r", "Right")
+            xdotool("key", "m", "r", "Right")
             # Time for a sound that should not be there to pass the buffer and its gap.
             grown = os.path.getsize(recording) + 3 * RATE
             wait_for("1.5 s more recording", lambda: os.path.getsize(recording) >= grown)
             assert len(bursts(recording)) == 8, "a slide with sound off was heard"
-            keys("m", "r", "Right")
+            xdotool("key", "m", "r", "Right")
             wait_for("the burst after M again", lambda: len(bursts(recording)) >= 9)
             quit_game(process, playing)
-            print("bursts (loud ms, peak):", found := bursts(recording))
-            assert len(found) == 9, f"{len(found)} bursts for 9 audible slides"
-            assert all(20 <= length <= 70 and peak > 2000 for length, peak in found)
+            found = bursts(recording)  # nine audible slides, each about as long and as loud as the move sound
+            assert len(found) == 9 and all(20 <= ms <= 70 and peak > 2000 for ms, peak in found), found
         finally:
             for child in children:
                 child.terminate()
@@ -109,26 +102,23 @@ def silent(game):
         quit_game(start_game(game, runtime, "1", "Right", "r", "Right"))
 
 
-# The launcher's arguments and what they share of /dev, on a machine with these folders.
-def shared(*device_dirs, env=os.environ):
+# On a machine with these /dev folders, the launcher shares these of /dev, and
+# its arguments hold (or lack) this line.
+def shares(here, devices, line, held=True, **env):
     shell = 'source scripts/lib.sh; desktop_args "$PWD"; printf "%s\\n" "${args[@]}"'
-    args = subprocess.run(["bwrap", "--bind", "/", "/", "--dev", "/dev", *[arg for path in device_dirs for arg in (
-                           "--dir", path)], "--chdir", REPO, "bash", "-c", shell], env=dict(env, SNOKRYSTAL_ROOT="/"),
-                          capture_output=True, text=True, check=True).stdout.split("\n")
-    bound = [args[i + 1] for i, arg in enumerate(args) if arg.endswith(("bind", "bind-try"))]
-    return "\n".join(args), [path for path in bound if path.startswith("/dev")]
+    text = subprocess.run(["bwrap", "--bind", "/", "/", "--dev", "/dev", *[arg for path in here for arg in (
+                           "--dir", path)], "--chdir", REPO, "bash", "-c", shell], capture_output=True,
+                          text=True, check=True, env=dict(os.environ, SNOKRYSTAL_ROOT="/", **env)).stdout
+    assert re.findall(r"bind(?:-try)?\n(/dev.*)", text) == devices and (line in text) == held, text
 
 
 def launcher_args():
-    text, devices = shared()
-    assert devices == [] and "ALSA_CONFIG_PATH\n/dev/null" in text, text
-    text, devices = shared("/dev/dri", "/dev/snd", "/dev/input")
-    assert devices == ["/dev/dri", "/dev/snd"] and "ALSA_CONFIG_PATH" not in text, text
+    shares((), [], "ALSA_CONFIG_PATH\n/dev/null")
+    shares(("/dev/dri", "/dev/snd", "/dev/input"), ["/dev/dri", "/dev/snd"], "ALSA_CONFIG_PATH", held=False)
     with tempfile.TemporaryDirectory() as runtime:
         os.mkdir(f"{runtime}/pulse")
         socket.socket(socket.AF_UNIX).bind(f"{runtime}/pulse/native")
-        text, devices = shared("/dev/dri", "/dev/snd", env=dict(os.environ, XDG_RUNTIME_DIR=runtime))
-        assert devices == ["/dev/dri"] and "PULSE_SERVER\nunix:/run/pulse/native" in text, text
+        shares(("/dev/dri", "/dev/snd"), ["/dev/dri"], "PULSE_SERVER\nunix:/run/pulse/native", XDG_RUNTIME_DIR=runtime)
 
 
 if __name__ == "__main__":
