@@ -5,11 +5,10 @@
 # with the leaderboard hosts on 127.0.0.1, a CA bundle that trusts the test CA)
 # with no sound device: every run is silent.
 #   wine_check.py ARCHIVE LINUX_GAME SCORE_POST WINDOWS_CMAKE_CACHE LINUX_HOST WORK
-import ctypes, os, shutil, subprocess, sys, tempfile, time, zipfile  # noqa: E401
+import ctypes, os, re, shutil, subprocess, sys, tempfile, time, zipfile  # noqa: E401
 
 import numpy as np
 
-sys.dont_write_bytecode = True  # nothing written into the source tree
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "score_server"))
 import score_server  # noqa: E402
 
@@ -85,13 +84,12 @@ def screen():
     x.XOpenDisplay.restype = x.XDefaultRootWindow.restype = x.XGetImage.restype = ctypes.c_void_p
     x.XGetImage.argtypes = [ctypes.c_void_p] * 2 + [ctypes.c_int] * 4 + [ctypes.c_ulong, ctypes.c_int]
     display = ctypes.c_void_p(x.XOpenDisplay(None))
-    root = x.XDefaultRootWindow(display)
 
     # One X request copies the part as the server holds it between two others:
     # never half of one frame and half of the next, as a read of its memory can
     # be, which once made a move seem made before its frame was whole.
     def grab(left, top, right, bottom):
-        image = x.XGetImage(display, root, left, top, right - left, bottom - top, ~0, 2)  # ZPixmap
+        image = x.XGetImage(display, x.XDefaultRootWindow(display), left, top, right - left, bottom - top, ~0, 2)  # ZPixmap
         # The XImage's data and bytes_per_line
         data, line = ctypes.c_void_p.from_address(image + 16).value, ctypes.c_int.from_address(image + 44).value
         pixels = np.frombuffer(ctypes.string_at(data, line * (bottom - top)), np.uint8)
@@ -118,12 +116,9 @@ class Game:
     def wait_for(self, what, box, test, seconds=30):
         return until(what, lambda: (lambda shown: shown if test(shown) else None)(self.shot(box)), seconds, self)
 
-    def settled(self, box):
-        def look():
-            first = self.shot(box)
-            time.sleep(0.2)
-            return second if np.array_equal(first, second := self.shot(box)) else None
-        return until(f"a still picture of {self.name}", look, 60, self)
+    def settled(self, box):  # two looks 0.2 s apart alike
+        return self.wait_for(f"a still picture of {self.name}", box,
+                             lambda shown: time.sleep(0.2) or np.array_equal(shown, self.shot(box)), 60)
 
     def play_level_one(self, *keys):
         xdotool("key", *keys)
@@ -177,9 +172,8 @@ class Leaderboard:
         self.directory = tempfile.mkdtemp(prefix="leaderboard", dir=WORK)
         for name, text in (("mode", f"{mode} 200".encode()), ("answer", b'{"ok":true,"plass":3,"totalt":41}')):
             score_server.write_whole(f"{self.directory}/{name}", text)
-        certs = f"{WORK}/certs/{cert}"
-        self.process = subprocess.Popen([sys.executable, score_server.__file__, self.directory, f"{certs}.pem",
-                                         f"{certs}.key", "443"], stdin=subprocess.PIPE)
+        self.process = subprocess.Popen([sys.executable, score_server.__file__, self.directory, *(
+            f"{WORK}/certs/{cert}.{part}" for part in ("pem", "key")), "443"], stdin=subprocess.PIPE)
         until("the leaderboard", lambda: os.path.exists(f"{self.directory}/port"), 30)
         return self.directory
 
@@ -212,8 +206,7 @@ def main():
     global GRAB
     shutil.rmtree(WORK, ignore_errors=True)
     expect(not os.path.exists("/dev/snd"), "this sandbox has a sound device; the checks expect none")
-    host = next(line.split("=", 1)[1].strip() for line in open(WINDOWS_CACHE)
-                if line.startswith("SNOKRYSTAL_SCORE_HOST:"))
+    host = re.search(r"^SNOKRYSTAL_SCORE_HOST:\w+=(.*)$", open(WINDOWS_CACHE).read(), re.M)[1].strip()
     make_certs(f"{WORK}/certs", f"DNS:{host},DNS:{LINUX_HOST}")
     score_server.write_whole(f"{WORK}/hosts", f"127.0.0.1 localhost {host} {LINUX_HOST}\n".encode())
     score_server.write_whole(f"{WORK}/ca-bundle.crt", b"".join(
