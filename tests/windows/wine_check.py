@@ -72,11 +72,13 @@ def make_certs(cwd, names):
             *[arg for part in (leaf if issuer else ca).split() for arg in ("-addext", part)], cwd=cwd, check=True)
 
 
+# The repository and the work folder are bound again over the private /tmp,
+# where a clone may live.
 def sandbox(command, cwd):
     return ["bwrap", "--dev-bind", "/", "/", "--proc", "/proc", "--unshare-pid", "--die-with-parent", "--perms",
-            "1777", "--tmpfs", "/tmp", "--bind", "/tmp/.X11-unix", "/tmp/.X11-unix", "--ro-bind", f"{WORK}/hosts",
-            "/etc/hosts", "--ro-bind", f"{WORK}/ca-bundle.crt", "/etc/ssl/certs/ca-certificates.crt",
-            "--chdir", cwd, "--", *command]
+            "1777", "--tmpfs", "/tmp", "--bind", "/tmp/.X11-unix", "/tmp/.X11-unix", "--bind", os.getcwd(), os.getcwd(),
+            "--bind", WORK, WORK, "--ro-bind", f"{WORK}/hosts", "/etc/hosts", "--ro-bind", f"{WORK}/ca-bundle.crt",
+            "/etc/ssl/certs/ca-certificates.crt", "--chdir", cwd, "--", *command]
 
 
 def screen():
