@@ -4,37 +4,31 @@
 # screen. Each game has a sandbox of its own (pid namespace, /tmp, a hosts file
 # with the leaderboard hosts on 127.0.0.1, a CA bundle that trusts the test CA)
 # with no sound device: every run is silent.
-#   wine_check.py ARCHIVE LINUX_GAME SCORE_POST WINDOWS_CMAKE_CACHE LINUX_HOST WORK
-import ctypes, os, re, shutil, subprocess, sys, tempfile, time, zipfile  # noqa: E401
+#   wine_check.py ARCHIVE LINUX_GAME SCORE_POST LINUX_HOST WORK   (in the repository, after scripts/package)
+import ctypes, functools, os, re, shutil, subprocess, sys, tempfile, time, zipfile  # noqa: E401
 
 import numpy as np
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "score_server"))
 import score_server  # noqa: E402
 
-ARCHIVE, LINUX_GAME, SCORE_POST, WINDOWS_CACHE, LINUX_HOST, WORK = sys.argv[1:7]
-TITLE = "SNOKRYSTAL - Nordlumen Spill"
+ARCHIVE, LINUX_GAME, SCORE_POST, LINUX_HOST, WORK = sys.argv[1:6]
 # Parts of the 1280x720 window (left, top, right, bottom), from the game's layout.
 WHOLE, MOVES = (0, 0, 1280, 720), (290, 16, 376, 50)  # MOVES: the status bar's move count
 PROMPT, OUTCOME = (440, 266, 840, 304), (440, 296, 840, 352)  # OUTCOME: "Score sendt!" and the place
-BOOT_SECONDS = 120  # a fresh prefix takes 15 s, 30 s on a busy machine
 
 
-def fail(message): sys.exit(f"FAILED: {message}")  # noqa: E704
-
-
-def expect(condition, message): condition or fail(message)  # noqa: E704
+def expect(condition, message): condition or sys.exit(f"FAILED: {message}")  # noqa: E704
 
 
 def until(what, condition, seconds, game=None):
     end = time.monotonic() + seconds
     while time.monotonic() < end:
-        if game and game.process.poll() is not None:
-            fail(f"{game.name} ended with code {game.process.returncode}, waiting for {what}")
+        game and expect(game.process.poll() is None, f"{game.name} ended ({game.process.returncode}) awaiting {what}")
         if (value := condition()) is not None and value is not False:
             return value
         time.sleep(0.05)
-    what and fail(f"no {what} within {seconds} s")  # without a name, only a look
+    expect(not what, f"no {what} within {seconds} s")  # without a name, only a look
 
 
 def same(a, b):
@@ -56,56 +50,52 @@ def run(*command, **options):  # bounded: a hung helper fails the check with its
 def xdotool(*args): return run("xdotool", *args)  # noqa: E704
 
 
-def windows(): return xdotool("search", "--onlyvisible", "--name", f"^{TITLE}$").split() or None  # noqa: E704
+def windows(): return xdotool("search", "--onlyvisible", "--name", "^SNOKRYSTAL - Nordlumen Spill$").split() or None  # noqa
 
 
-def make_certs(cwd, names):
+def make_certs(cwd, names):  # two CAs, and a server certificate from each
     os.makedirs(cwd)
-    ca = "basicConstraints=critical,CA:TRUE keyUsage=critical,keyCertSign,cRLSign"
-    leaf = f"subjectAltName={names} basicConstraints=CA:FALSE keyUsage=critical,digitalSignature " \
-        "extendedKeyUsage=serverAuth"
+    ca = "-addext basicConstraints=critical,CA:TRUE -addext keyUsage=critical,keyCertSign,cRLSign"
+    leaf = f"-subj /CN=localhost -addext subjectAltName={names} -addext basicConstraints=CA:FALSE " \
+        "-addext keyUsage=critical,digitalSignature -addext extendedKeyUsage=serverAuth"
     for name, issuer in (("ca", None), ("other-ca", None), ("trusted", "ca"), ("stranger", "other-ca")):
-        signed = ["-CA", f"{issuer}.pem", "-CAkey", f"{issuer}.key", "-subj", "/CN=localhost"] if issuer else [
-            "-subj", f"/CN=SNOKRYSTAL test {name}"]
-        run("openssl", "req", "-x509", "-nodes", "-days", "2", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
-            "-keyout", f"{name}.key", "-out", f"{name}.pem", *signed,
-            *[arg for part in (leaf if issuer else ca).split() for arg in ("-addext", part)], cwd=cwd, check=True)
+        run(*f"openssl req -x509 -nodes -days 2 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -keyout {name}.key "
+            f"-out {name}.pem".split(), *(f"-CA {issuer}.pem -CAkey {issuer}.key {leaf}" if issuer else
+                                         f"-subj /CN=SNOKRYSTAL-test-{name} {ca}").split(), cwd=cwd, check=True)
 
 
 # The repository and the work folder are bound again over the private /tmp,
 # where a clone may live.
 def sandbox(command, cwd):
-    return ["bwrap", "--dev-bind", "/", "/", "--proc", "/proc", "--unshare-pid", "--die-with-parent", "--perms",
-            "1777", "--tmpfs", "/tmp", "--bind", "/tmp/.X11-unix", "/tmp/.X11-unix", "--bind", os.getcwd(), os.getcwd(),
-            "--bind", WORK, WORK, "--ro-bind", f"{WORK}/hosts", "/etc/hosts", "--ro-bind", f"{WORK}/ca-bundle.crt",
+    return [*"bwrap --dev-bind / / --proc /proc --unshare-pid --die-with-parent --perms 1777 --tmpfs /tmp".split(),
+            "--bind", "/tmp/.X11-unix", "/tmp/.X11-unix", "--bind", os.getcwd(), os.getcwd(), "--bind", WORK, WORK,
+            "--ro-bind", f"{WORK}/hosts", "/etc/hosts", "--ro-bind", f"{WORK}/ca-bundle.crt",
             "/etc/ssl/certs/ca-certificates.crt", "--chdir", cwd, "--", *command]
 
 
-def screen():
-    x = ctypes.CDLL("libX11.so.6")
-    x.XOpenDisplay.restype = x.XDefaultRootWindow.restype = x.XGetImage.restype = ctypes.c_void_p
-    x.XGetImage.argtypes = [ctypes.c_void_p] * 2 + [ctypes.c_int] * 4 + [ctypes.c_ulong, ctypes.c_int]
-    display = ctypes.c_void_p(x.XOpenDisplay(None))
+X = ctypes.CDLL("libX11.so.6")
+X.XOpenDisplay.restype = X.XDefaultRootWindow.restype = X.XGetImage.restype = ctypes.c_void_p
+X.XGetImage.argtypes = [ctypes.c_void_p] * 2 + [ctypes.c_int] * 4 + [ctypes.c_ulong, ctypes.c_int]
+display = functools.cache(lambda: ctypes.c_void_p(X.XOpenDisplay(None)))  # once, on the check's own X server
 
-    # One X request copies the part as the server holds it between two others:
-    # never half of one frame and half of the next, as a read of its memory can
-    # be, which once made a move seem made before its frame was whole.
-    def grab(left, top, right, bottom):
-        image = x.XGetImage(display, x.XDefaultRootWindow(display), left, top, right - left, bottom - top, ~0, 2)  # ZPixmap
-        # The XImage's data and bytes_per_line
-        data, line = ctypes.c_void_p.from_address(image + 16).value, ctypes.c_int.from_address(image + 44).value
-        pixels = np.frombuffer(ctypes.string_at(data, line * (bottom - top)), np.uint8)
-        x.XDestroyImage(ctypes.c_void_p(image))
-        return pixels.reshape(bottom - top, line // 4, 4)[:, :right - left, 2::-1]
-    return grab
+
+# One X request copies the part as the server holds it between two others:
+# never half of one frame and half of the next, as a read of its memory can
+# be, which once made a move seem made before its frame was whole.
+def grab(left, top, right, bottom):
+    image = X.XGetImage(display(), X.XDefaultRootWindow(display()), left, top, right - left, bottom - top, ~0, 2)  # ZPixmap
+    # The XImage's data and bytes_per_line
+    data, line = ctypes.c_void_p.from_address(image + 16).value, ctypes.c_int.from_address(image + 44).value
+    pixels = np.frombuffer(ctypes.string_at(data, line * (bottom - top)), np.uint8)
+    X.XDestroyImage(ctypes.c_void_p(image))
+    return pixels.reshape(bottom - top, line // 4, 4)[:, :right - left, 2::-1]
 
 
 class Game:
     def __init__(self, name, command, cwd):
         self.name, self.zero, self.stderr = name, None, f"{WORK}/{name}.stderr"
         until("the last window to go", lambda: windows() is None, 30)
-        with open(self.stderr, "wb") as stderr:
-            self.process = subprocess.Popen(sandbox(command, cwd), stdout=subprocess.DEVNULL, stderr=stderr)
+        self.process = subprocess.Popen(sandbox(command, cwd), stdout=subprocess.DEVNULL, stderr=open(self.stderr, "w"))
         window = until(f"the window of {name}", windows, 60, self)[0]
         shape = dict(f.split("=") for f in xdotool("getwindowgeometry", "--shell", window).split())
         self.x, self.y, self.size = int(shape["X"]), int(shape["Y"]), (int(shape["WIDTH"]), int(shape["HEIGHT"]))
@@ -113,7 +103,7 @@ class Game:
         self.wait_for("the first frame", WHOLE, lambda shown: shown.min() < shown.max(), 60)
         self.title = self.settled(WHOLE)
 
-    def shot(self, box): return GRAB(self.x + box[0], self.y + box[1], self.x + box[2], self.y + box[3])  # noqa
+    def shot(self, box): return grab(self.x + box[0], self.y + box[1], self.x + box[2], self.y + box[3])  # noqa
 
     def wait_for(self, what, box, test, seconds=30):
         return until(what, lambda: (lambda shown: shown if test(shown) else None)(self.shot(box)), seconds, self)
@@ -125,8 +115,7 @@ class Game:
     def play_level_one(self, *keys):
         xdotool("key", *keys)
         if self.zero is None:
-            title = self.title[MOVES[1]:MOVES[3], MOVES[0]:MOVES[2]]
-            self.wait_for("level 1", MOVES, lambda shown: not np.array_equal(shown, title))
+            self.wait_for("level 1", MOVES, lambda shown: not np.array_equal(shown, self.title[MOVES[1]:MOVES[3], MOVES[0]:MOVES[2]]))
             self.zero = self.settled(MOVES)
         self.wait_for("level 1 at no moves", MOVES, lambda shown: np.array_equal(shown, self.zero))
         # A key during a slide is dropped, and a slide into a wall is no move,
@@ -146,8 +135,8 @@ class Game:
             time.sleep(0.1)
             last = self.wait_for("a new frame", WHOLE, lambda shown: not np.array_equal(shown, last))
         prompt = self.settled(PROMPT)
-        if reference is None:  # the score held at the leaderboard until the picture without it is seen
-            open(f"{board}/pause", "w").close()
+        # The score held at the leaderboard until the picture without it is seen
+        reference is None and open(f"{board}/pause", "w").close()
         xdotool("type", "--delay", "30", "Ice Fox")
         xdotool("key", "Return")
         if reference is None:
@@ -176,8 +165,7 @@ class Leaderboard:
             score_server.write_whole(f"{self.directory}/{name}", text)
         self.process = subprocess.Popen([sys.executable, score_server.__file__, self.directory, *(
             f"{WORK}/certs/{cert}.{part}" for part in ("pem", "key")), "443"], stdin=subprocess.PIPE)
-        until("the leaderboard", lambda: os.path.exists(f"{self.directory}/port"), 30)
-        return self.directory
+        return until("the leaderboard", lambda: os.path.exists(f"{self.directory}/port") and self.directory, 30)
 
     def requests(self):
         return [open(f"{self.directory}/{n}", "rb").read() for n in sorted(os.listdir(self.directory)) if n.isdigit()]
@@ -185,42 +173,34 @@ class Leaderboard:
     def stop(self): self.process and (self.process.kill(), self.process.wait())  # noqa: E704
 
 
-def boot_wine():
+def boot_wine(seconds=120):  # a fresh prefix takes 15 s, 30 s on a busy machine
     # A fresh prefix, its registry written before the sandbox ends. No Mono, Gecko
     # or menu entries, and a crash exits instead of opening the debugger's dialog.
     os.environ.update(WINEPREFIX=f"{WORK}/prefix", WINEDEBUG="-all",
                       WINEDLLOVERRIDES="winedbg.exe,winemenubuilder.exe,mscoree,mshtml=d")
     with open(f"{WORK}/wineboot.log", "wb") as log:
         boot = subprocess.Popen(sandbox(["sh", "-c", "wineboot -i && wineserver -w"], WORK), stdout=log, stderr=log)
-        said = lambda: f"{log.name}:\n" + open(log.name, errors="replace").read()[-3000:]  # noqa: E731
-        try:
-            expect(boot.wait(BOOT_SECONDS) == 0, f"wineboot ended with code {boot.returncode}, {said()}")
-        except subprocess.TimeoutExpired:
-            rows = [row.split(None, 2) for row in run("ps", "-eo", "pid=,ppid=,etimes=,args=").splitlines()]
-            inside = {str(boot.pid)}
-            for _ in range(8): inside |= {row[0] for row in rows if row[1] in inside}  # noqa: E701
-            boot.kill()  # and with it the sandbox's pid namespace
-            fail(f"no Wine prefix within {BOOT_SECONDS} s; still running (pid, parent, seconds, command):\n"
-                 + "\n".join(" ".join(row) for row in rows if row[0] in inside) + f"\n{said()}")
+    try:
+        code = boot.wait(seconds)
+    except subprocess.TimeoutExpired:  # what still runs: this check's and its sandboxes' processes
+        code = f"none within {seconds} s; still running:\n" + run("ps", "-eo", "pid,ppid,etimes,args")
+        boot.kill()  # and with it the sandbox's pid namespace
+    expect(code == 0, f"wineboot's code {code}, {log.name}:\n" + open(log.name, errors="replace").read()[-3000:])
 
 
 def main():
-    global GRAB
     shutil.rmtree(WORK, ignore_errors=True)
     expect(not os.path.exists("/dev/snd"), "this sandbox has a sound device; the checks expect none")
-    host = re.search(r"^SNOKRYSTAL_SCORE_HOST:\w+=(.*)$", open(WINDOWS_CACHE).read(), re.M)[1].strip()
+    host = re.search(r"^SNOKRYSTAL_SCORE_HOST:\w+=(.*)$", open("build/windows/CMakeCache.txt").read(), re.M)[1].strip()
     make_certs(f"{WORK}/certs", f"DNS:{host},DNS:{LINUX_HOST}")
     score_server.write_whole(f"{WORK}/hosts", f"127.0.0.1 localhost {host} {LINUX_HOST}\n".encode())
-    score_server.write_whole(f"{WORK}/ca-bundle.crt", b"".join(
-        open(part, "rb").read() for part in ("/etc/ssl/certs/ca-certificates.crt", f"{WORK}/certs/ca.pem")))
+    run("sh", "-c", f"cat /etc/ssl/certs/ca-certificates.crt {WORK}/certs/ca.pem >{WORK}/ca-bundle.crt", check=True)
     zipfile.ZipFile(ARCHIVE).extractall(f"{WORK}/game")
     shutil.copytree(f"{WORK}/game/snokrystal", f"{WORK}/bare", ignore=shutil.ignore_patterns("assets"))
-    read, write = os.pipe()
     # No auto-repeat: a key held longer than its delay on a busy machine is pressed once.
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1920x1080x24", "-r",
-                             "-nolisten", "tcp", "-noreset"], pass_fds=[write])
-    os.environ["DISPLAY"] = ":" + os.read(read, 16).decode().strip()
-    GRAB = screen()
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", "1", "-screen", "0", "1920x1080x24", "-r", "-nolisten", "tcp",
+                             "-noreset"], stdout=subprocess.PIPE)
+    os.environ["DISPLAY"] = ":" + xvfb.stdout.readline().decode().strip()
     xdotool("mousemove", "1919", "1079")  # the pointer is drawn into the screen
     board = Leaderboard()
     try:
@@ -238,10 +218,8 @@ def main():
         expect(same(wine.title, linux.title), "the title screen differs from the Linux build's")
         constructed = os.path.getsize(wine.stderr)
         wine.play_level_one("Return")
-        wine_prompt, _ = wine.send(board.start("trusted"), sent)
-        expect(same(wine_prompt, prompt), "the name prompt differs from the Linux build's")
-        [sent_by_wine] = board.requests()
-        score = sent_by_wine.split(b"&score=")[1].split(b"&")[0].decode()
+        expect(same(wine.send(board.start("trusted"), sent)[0], prompt), "the name prompt is not the Linux build's")
+        score = re.search(rb"&score=([^&]*)", board.requests()[0])[1].decode()
         subprocess.run(sandbox([SCORE_POST, host, "Ice Fox", score], os.getcwd()), check=True, timeout=60)
         # Two HTTP stacks: the same request line, header lines and body, but
         # each orders the headers its own way and WinINet adds a no-cache.
@@ -256,8 +234,7 @@ def main():
             wine.send(board.start(cert, mode), not_sent, seconds)
             expect(len(board.requests()) == reached, f"{len(board.requests())} scores reached the {mode} {cert}")
         wine.quit("Up", "Return")
-        expect(os.path.getsize(wine.stderr) == constructed,
-               "the game wrote to standard error after its start: " + open(wine.stderr).read())
+        expect(os.path.getsize(wine.stderr) == constructed, "stderr after its start: " + open(wine.stderr).read())
 
         # Without assets/ (and no Windows fonts under Wine) nothing but the
         # backdrop's four colours is on the title; the level still plays.
