@@ -47,15 +47,11 @@ auto outcome(const ScoreResult& r) { return std::tie(r.ok, r.place, r.total, r.e
 class Soak : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { test::clearProxyEnvironment(); }
-  void SetUp() override { ASSERT_TRUE(server.running()); }
 
   void send(const sf::Event& event) {
     test::send(game, {event});
     ASSERT_TRUE(game.window.isOpen());
     ASSERT_EQ(invariants::check(game, lastMoves), "");
-  }
-  void type(const std::string& text) {
-    for (const char c : text) send(sf::Event::TextEntered{static_cast<unsigned char>(c)});
   }
 
   // One pass of the main loop: the window's queue and any score result, the
@@ -101,24 +97,20 @@ class Soak : public ::testing::Test {
     const Answer answer = arrange();
     sentBodies.push_back(buildScoreBody(kGameId, scoreHundredths(game.elapsedTime),
                                         name.empty() ? "Anonym" : name.substr(0, kLongestName)));
-    type(name + "\r");
+    for (const char c : name + "\r") send(sf::Event::TextEntered{static_cast<unsigned char>(c)});
     if (answer == Held) {
-      // The worker cannot finish before the gate opens: the frames go on, and
-      // the name of another win is refused (never sent, never called back).
-      for (int n = 0; n < 3 && !HasFatalFailure(); ++n) frame(true);
-      ASSERT_TRUE(game.submitter.isBusy() && !game.resultReady);
+      // The worker cannot finish before the gate opens: the frames of another
+      // win go on (its Enter would clear an early outcome, and no level would
+      // start), and that win's name is refused (never sent, never called back).
       winNext();
-      type("refused\r");
-      ASSERT_FALSE(HasFatalFailure() || game.nameEntryActive);
+      send(sf::Event::TextEntered{'\r'});
+      ASSERT_TRUE(!HasFatalFailure() && game.submitter.isBusy() && !game.nameEntryActive);
       server.openGate();
     }
-    const auto sentAt = Clock::now();
-    while (!game.resultReady && !HasFatalFailure()) {
-      const auto busyFor = Clock::now() - sentAt;
-      ASSERT_FALSE(answer != Held && game.submitter.isBusy() && busyFor > kBusyLimit)
-          << "the busy flag outlasts the time bound";
-      ASSERT_LT(busyFor, kBusyLimit + 2s) << "an accepted submission's outcome never came back";
-      frame(true);
+    // The busy flag ends with the worker, a frame before its outcome shows.
+    for (const auto sentAt = Clock::now(); !game.resultReady && !HasFatalFailure(); frame(true)) {
+      ASSERT_LT(Clock::now() - sentAt, answer == Held ? kBusyLimit + 2s : kBusyLimit)
+          << "an accepted submission's outcome (or the busy flag) outlasts the time bound";
     }
     const ScoreResult& got = game.lastResult;
     EXPECT_TRUE(outcome(got) == outcome(expected) || outcome(got) == outcome(other))
@@ -144,7 +136,6 @@ class Soak : public ::testing::Test {
     for (const Key key : test::solution(game)) {
       send(test::keyPress(key));
       for (int n = 0; n < 10 && game.sliding && !HasFatalFailure(); ++n) frame(false);
-      ASSERT_FALSE(game.sliding);
     }
     ASSERT_EQ(std::pair(game.state, game.nameEntryActive), std::pair(GameState::Won, true));
     for (int n = 0; n < 7; ++n) frame(n == 0);
@@ -165,9 +156,8 @@ TEST_F(Soak, WinsAndSubmissionsAgainstAnUnreliableLeaderboard) {
   for (int wins = 0; wins < wanted && !HasFatalFailure(); ++wins) {
     winNext();
     if (!HasFatalFailure()) submitAndAwait();
-    if (pick(8) == 0) {  // back to the title: "VELG NIVÅ", two items from the bottom
+    if (pick(8) == 0)  // back to the title: "VELG NIVÅ", two items from the bottom
       for (const Key key : {Key::Up, Key::Up, Key::Enter}) send(test::keyPress(key));
-    }
   }
   // Every submission reached the server, in order, with the typed name and
   // the run's time; every kind of answer came back.
