@@ -142,10 +142,9 @@ struct Harness {
     game->menuItems.clear();
     game->particles.clear();
     std::tie(data, size, at, dt) = std::tuple(input, length, 0, kMaxFrameTime);
-    while (at < size) {
-      if (!step()) return;
+    while (at < size && step()) {
     }
-    game->drawFrame();
+    if (game->window.isOpen()) game->drawFrame();
   }
 };
 

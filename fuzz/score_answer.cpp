@@ -48,8 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const ScoreResult result = parseScoreAnswer(answer);
   if (result.ok != (answer.find("\"ok\":true") != std::string::npos) ||
       result.place != expectedNumber(answer, "\"plass\":") ||
-      result.total != expectedNumber(answer, "\"totalt\":") || !result.error.empty()) {
+      result.total != expectedNumber(answer, "\"totalt\":") || !result.error.empty())
     fail("the markers differ from a plain search and strtol");
-  }
   return 0;
 }
