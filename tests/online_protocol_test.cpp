@@ -1,6 +1,6 @@
 // The score in hundredths, the name's cursor, the score request's body and
-// the reading of the server's answer, without a network. Every byte of a name
-// and every cut of the answer: fuzz/.
+// the reading of the server's answer, without a network. Every byte of a name,
+// every cut of the answer and its numbers (three characters, sign, blanks): fuzz/.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -17,17 +17,11 @@ TEST(ScoreBody, NameCannotForgeFieldsOfItsOwn) {
   EXPECT_EQ(encodeFormName("a*-._ b&score=1+%\xC3\xA5"), "a*-._+b%26score%3D1%2B%25%C3%A5");
 }
 
-TEST(ScoreAnswer, ReadsTheThreeMarkers) {
-  // Case as written, the first of each, at most three characters after it
-  // read as a number with its sign and leading blanks.
-  for (const auto& [answer, ok, place, total] :
-       {std::tuple{R"({"ok":true,"plass":3,"totalt":41})", true, 3, 41},
-        {R"({"ok": true,"plass":1234,"totalt": 123})", false, 123, 12},
-        {R"({"OK":true,"Plass":3,"plass":-4,"plass":5,"totalt":+5,"totalt":9})", false, -4, 5},
-        {R"({"ok":true,"plass":null,"totalt":"9"})", true, 0, 0}}) {
-    const ScoreResult r = parseScoreAnswer(answer);
-    EXPECT_EQ(std::tuple(r.ok, r.place, r.total), std::tuple(ok, place, total)) << answer;
-  }
+TEST(ScoreAnswer, FirstMarkerOfEachAsWritten) {
+  // Case as written, and the first of each (the seeds of fuzz/ hold none twice).
+  const ScoreResult r =
+      parseScoreAnswer(R"({"OK":true,"Plass":3,"plass":-4,"plass":5,"totalt":+5,"totalt":9})");
+  EXPECT_EQ(std::tuple(r.ok, r.place, r.total), std::tuple(false, -4, 5));
 }
 
 TEST(NameEntryRules, ScoreInHundredthsAndTheBlinkingCursor) {

@@ -13,11 +13,10 @@ RATE = 44100
 
 def wait_for(what, condition, seconds=60):
     deadline = time.monotonic() + seconds
-    while time.monotonic() < deadline:
-        if value := condition():
-            return value
+    while not (value := condition()):
+        assert time.monotonic() < deadline, f"no {what} within {seconds} s"
         time.sleep(0.02)
-    sys.exit(f"no {what} within {seconds} s")
+    return value
 
 
 def xdotool(*args): return subprocess.run(["xdotool", *args], capture_output=True, text=True, timeout=30).stdout  # noqa
@@ -86,9 +85,8 @@ def sound(game):
             wait_for("1.5 s more recording", lambda: os.path.getsize(recording) >= grown)
             assert len(bursts(recording)) == 8, "a slide with sound off was heard"
             xdotool("key", "m", "r", "Right")
-            wait_for("the burst after M again", lambda: len(bursts(recording)) >= 9)
-            quit_game(process, playing)
-            found = bursts(recording)  # nine audible slides, each about as long and as loud as the move sound
+            found = wait_for("the burst after M again", lambda: len(heard := bursts(recording)) >= 9 and heard)
+            quit_game(process, playing)  # nine audible slides, each about as long and as loud as the move sound
             assert len(found) == 9 and all(20 <= ms <= 70 and peak > 2000 for ms, peak in found), found
         finally:
             for child in children:

@@ -39,7 +39,6 @@ struct ScoreServer {
     std::string name = (std::filesystem::temp_directory_path() / "snokrystal-XXXXXX").string();
     if (mkdtemp(name.data()) == nullptr) return;
     directory = name;
-    behave("reply");
     const std::string script = SNOKRYSTAL_SOURCE_DIR "/tests/score_server/score_server.py";
     input.reset(popen(("python3 '" + script + "' '" + name + "'").c_str(), "w"));
     // Bounded polling for the port it listens on.
@@ -52,8 +51,8 @@ struct ScoreServer {
     std::filesystem::remove_all(directory, ignored);
   }
 
-  // How the next requests are answered (the modes of score_server.py); a
-  // "hold" waits until openGate().
+  // How the next requests are answered (the modes of score_server.py), set
+  // before the first; a "hold" waits until openGate().
   void behave(const std::string& mode, int status = 200, const std::string& body = {}) {
     std::filesystem::remove(directory / "gate");
     writeFile(directory / "answer", body);

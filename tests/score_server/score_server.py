@@ -5,10 +5,10 @@
 # (DIR/cert.pem, which the client trusts) and takes a free port. Serves HTTPS on
 # 127.0.0.1, writes the port to DIR/port and ends when its standard input
 # closes. While DIR/pause exists, a new connection waits before its handshake,
-# after writing DIR/paused. Every request is recorded whole as
-# DIR/NNN (request line, header lines, blank line, body) before it is answered.
+# after writing DIR/paused. Every request is recorded as DIR/NNN (request line,
+# header lines sorted by name, blank line, body) before it is answered.
 # How to answer is read per request from DIR/mode ("MODE STATUS") and the body
-# from DIR/answer, both written by the caller before it starts the server:
+# from DIR/answer, both written by the caller before its first request:
 #
 #   reply     the status and the body
 #   redirect  the same, with a Location on another path
@@ -18,7 +18,7 @@
 
 import http.server
 from pathlib import Path
-import os, select, ssl, subprocess, sys, threading, time  # noqa: E401
+import itertools, os, select, ssl, subprocess, sys, threading, time  # noqa: E401
 
 
 def write_whole(path, data):
@@ -39,10 +39,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
     def do_POST(self):
         body = self.rfile.read(int(self.headers.get("Content-Length", "0")))
-        head = self.requestline + "\r\n" + "".join(f"{k}: {v}\r\n" for k, v in self.headers.items())
-        with self.server.lock:
-            self.server.count += 1
-            write_whole(f"{self.server.count:03d}", head.encode() + b"\r\n" + body)
+        head = self.requestline + "\r\n" + "".join(f"{k}: {v}\r\n" for k, v in sorted(self.headers.items()))
+        write_whole(f"{next(self.server.count):03d}", head.encode() + b"\r\n" + body)  # next(): atomic under the GIL
         (mode, status), answer = Path("mode").read_bytes().split(), Path("answer").read_bytes()
         self.close_connection = True
         if mode == b"hangup" or (mode == b"hold" and not self.gate_opens()):
@@ -56,29 +54,25 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
     def gate_opens(self):  # False once the client leaves (or raises, which ends it too)
         while not os.path.exists("gate"):
-            readable = select.select([self.connection], [], [], 0.02)[0]
-            if readable and not self.connection.recv(1):
+            if select.select([self.connection], [], [], 0.02)[0] and not self.connection.recv(1):
                 return False
         return True
 
 
 if __name__ == "__main__":
-    directory = sys.argv[1]
-    cert, key, port = sys.argv[2:] or (f"{directory}/cert.pem", f"{directory}/key.pem", "0")
+    os.chdir(sys.argv[1])
+    cert, key, port = sys.argv[2:] or ("cert.pem", "key.pem", "0")
     if len(sys.argv) == 2:
-        subprocess.run(["openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt",
-                        "ec_paramgen_curve:prime256v1", "-nodes", "-keyout", key, "-out", cert,
-                        "-days", "2", "-subj", "/CN=127.0.0.1", "-addext",
-                        "subjectAltName=IP:127.0.0.1"], check=True, capture_output=True)
+        subprocess.run(("openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -keyout key.pem "
+                        "-out cert.pem -days 2 -subj /CN=127.0.0.1 -addext subjectAltName=IP:127.0.0.1").split(),
+                       check=True, capture_output=True)
     context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
     context.load_cert_chain(cert, key)
-    os.chdir(directory)
     server = http.server.ThreadingHTTPServer(("127.0.0.1", int(port)), Handler)
     server.handle_error = lambda *args: None  # refused handshakes are what some tests are about
     # Handshakes run in the requests' own threads, so a stuck one holds up no other.
-    server.socket = context.wrap_socket(server.socket, server_side=True,
-                                        do_handshake_on_connect=False)
-    server.lock, server.count = threading.Lock(), 0
+    server.socket = context.wrap_socket(server.socket, server_side=True, do_handshake_on_connect=False)
+    server.count = itertools.count(1)
     threading.Thread(target=server.serve_forever, args=(0.05,), daemon=True).start()
     write_whole("port", str(server.server_address[1]).encode())
     sys.stdin.read()

@@ -8,12 +8,8 @@ namespace test {
 
 sf::Image capture(Game& game) {
   game.drawFrame();
-  return grab(game.window);
-}
-
-sf::Image grab(sf::RenderWindow& window) {
-  sf::Texture texture(window.getSize());
-  texture.update(window);
+  sf::Texture texture(game.window.getSize());
+  texture.update(game.window);
   return texture.copyToImage();
 }
 

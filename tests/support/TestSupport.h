@@ -8,7 +8,6 @@
 #include <thread>
 #include <vector>
 
-#include <gtest/gtest.h>
 #include <SFML/Graphics.hpp>
 
 #include "app/Platform.h"
@@ -32,9 +31,7 @@ inline constexpr float kFrame = 0.05f;
 inline Key digit(int level) { return static_cast<Key>(static_cast<int>(Key::Num1) + level); }
 
 // Runs update for the given number of frames.
-inline void advance(Game& game, int frames = 1, float dt = kFrame) {
-  autoplay::frames(game, frames, dt);
-}
+inline void advance(Game& game, int count = 1, float dt = kFrame) { frames(game, count, dt); }
 // Presses a key and runs the three frames that end its 0.13 s slide.
 inline void move(Game& game, Key key) {
   press(game, key);
@@ -47,18 +44,13 @@ inline void win(Game& game, Key digit) {
   play(game, solution(game), kFrame);
 }
 
-// The frame as drawn (not presented), read back; what has been drawn into a
-// window since it was last cleared.
+// The frame as drawn (not presented), read back.
 sf::Image capture(Game& game);
-sf::Image grab(sf::RenderWindow& window);
 // Keeps a picture in the build's frames/ folder, for a person to look at.
 std::string saveForInspection(const sf::Image& image, const std::string& name);
 
 // Six font paths that do not exist.
-inline FontPaths missingFonts() {
-  return {{"no-such/mono-a.ttf", "no-such/mono-b.ttf", "no-such/mono-c.ttf"},
-          {"no-such/display-a.ttf", "no-such/display-b.ttf", "no-such/display-c.ttf"}};
-}
+inline FontPaths missingFonts() { return {{"no/1", "no/2", "no/3"}, {"no/4", "no/5", "no/6"}}; }
 
 // A board with every inner wall open (the last column's and row's flags set).
 inline Board openBoard(int rows, int columns) {
@@ -83,11 +75,6 @@ inline std::vector<int> randDraws(std::uint32_t seed, int count) {
   for (int& value : values) value = gameRand();
   gameSrand(seed);
   return values;
-}
-
-// A seed after which the next gameRand() returns `value`.
-inline std::uint32_t seedGiving(int value) {
-  return stepBack(static_cast<std::uint32_t>(value) << 16, 214013u, 2531011u);
 }
 
 // Polls until the condition holds or the bound has passed.
