@@ -6,21 +6,33 @@ ROOT=${SNOKRYSTAL_ROOT:-$HOME/.cache/snokrystal/root}
 CACHE=$(dirname "$ROOT")
 
 # Debian 13 plus the SFML 3 packages from unstable, and every tool the build,
-# the tests and the gates need. Changing this list rebuilds the root.
+# the tests and the gates need; nothing else. Changing this list rebuilds the root.
 ROOT_SUITE=trixie
 ROOT_PACKAGES=(
+  # The game's build: compiler, CMake, SFML 3 (its -dev package pulls every
+  # module, network included, so each is pinned to unstable here) and libcurl.
   g++ cmake ninja-build pkgconf
   libsfml-dev/sid libsfml-audio3.1/sid libsfml-graphics3.1/sid
   libsfml-window3.1/sid libsfml-system3.1/sid libsfml-network3.1/sid
-  libcurl4-openssl-dev libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool libgl1-mesa-dri
+  libcurl4-openssl-dev
+  # The suite: GoogleTest, a virtual X server with software OpenGL, key presses,
+  # window properties, the fallback faces, a CA for the test servers, Python.
+  libgtest-dev xvfb xauth xdotool x11-utils libgl1-mesa-dri
   fonts-dejavu-core fonts-liberation
   ca-certificates openssl python3 python3-fonttools python3-brotli
+  # The gates: clang for the sanitizers and the fuzz targets, its tidy and format.
   clang clang-tidy clang-format libclang-rt-19-dev
-  g++-mingw-w64-x86-64-posix
-  valgrind gdb time
-  wine wine64 zip unzip dpkg-dev bubblewrap procps
+  # The Windows build: the cross compiler (with windres), the archive, Wine to
+  # play it, icoutils to read its resources back, apt's source fetching.
+  g++-mingw-w64-x86-64-posix icoutils
+  time wine wine64 zip unzip dpkg-dev bubblewrap procps
+  # The desktop checks: a sound server of their own and its client libraries.
   pulseaudio pulseaudio-utils libpulse0 libasound2t64 libasound2-plugins
+  # The leaderboard server: nginx in front of PHP-FPM, SQLite and PostgreSQL
+  # through PDO, PSR-12 checks (PHP_CodeSniffer left Debian after bookworm), a
+  # browser for its page, a load generator.
+  nginx php-fpm php-cli php-sqlite3 php-pgsql php-codesniffer/bookworm postgresql
+  chromium wrk curl
 )
 
 say() { printf '[snokrystal] %s\n' "$*" >&2; }
