@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <ctime>
 
+#include "WindowIcon.h"  // made by CMake from assets/icon/
 #include "fx/GameRandom.h"
 #include "online/ScoreClient.h"
 #include "render/Look.h"
@@ -23,11 +24,18 @@ sf::ContextSettings firstWindowSettings() {
 
 sf::VideoMode windowedMode() { return sf::VideoMode({kWindowWidth, kWindowHeight}, 32); }
 
+// The title bar's, the taskbar's and Alt-Tab's icon (X's _NET_WM_ICON); a
+// window made again has none.
+void setWindowIcon(sf::Window& window) {
+  window.setIcon({kWindowIconSize, kWindowIconSize}, kWindowIconPixels.data());
+}
+
 }  // namespace
 
 Game::Game(const FontPaths& fonts)
     : window(windowedMode(), kWindowTitle, sf::Style::Default, sf::State::Windowed,
              firstWindowSettings()) {
+  setWindowIcon(window);
   // The sound bank is already built: its noise came from the unseeded
   // generator, so the move sounds are the same on every run.
   window.setFramerateLimit(kFrameRateLimit);
@@ -112,6 +120,7 @@ void Game::toggleFullscreen() {
     window.create(windowedMode(), kWindowTitle, sf::Style::Default, sf::State::Windowed);
     fullscreen = false;
   }
+  setWindowIcon(window);
   window.setFramerateLimit(kFrameRateLimit);
 }
 

@@ -7,3 +7,12 @@ set_target_properties(snokrystal PROPERTIES WIN32_EXECUTABLE ON)
 find_package(SFML 3 REQUIRED COMPONENTS Main)
 target_link_libraries(snokrystal PRIVATE SFML::Main)
 target_link_options(snokrystal PRIVATE -static)
+
+# The resources Explorer, the taskbar and Properties -> Details read: the icon
+# file, the version of project() and the manifest (app/snokrystal.rc.in),
+# compiled by MinGW-w64's windres.
+enable_language(RC)
+configure_file(app/snokrystal.rc.in snokrystal.rc @ONLY)
+target_sources(snokrystal PRIVATE ${PROJECT_BINARY_DIR}/snokrystal.rc)
+set_source_files_properties(${PROJECT_BINARY_DIR}/snokrystal.rc PROPERTIES OBJECT_DEPENDS
+  "${PROJECT_SOURCE_DIR}/assets/icon/snokrystal.ico;${PROJECT_SOURCE_DIR}/app/snokrystal.manifest")

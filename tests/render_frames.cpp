@@ -12,8 +12,11 @@
 #include <chrono>
 #include <cstdint>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <tuple>
+#include <vector>
 
 #include "app/Game.h"
 #include "bench/Scenes.h"
@@ -22,6 +25,7 @@
 #include "render/Draw.h"
 #include "render/Look.h"
 #include "support/TestSupport.h"
+#include "tools/IconArt.h"
 
 namespace {
 
@@ -117,6 +121,22 @@ TEST(Frames, TheStatusBarAcrossAFullScreen) {
   test::press(game, {Key::Num1, Key::F11});
   test::advance(game, 2);
   EXPECT_TRUE(drawnAs(game, "tests/frames/full-screen"));
+}
+
+// The icon drawn again against assets/icon/ (tools/icon.cpp): each size's
+// picture, and the icon file the Windows program carries, byte for byte.
+TEST(Frames, TheIconAtEachSizeAndItsIconFile) {
+  std::vector<sf::Image> drawn;
+  for (const unsigned size : icon::kSizes) {
+    const std::string picture = "assets/icon/icon-" + std::to_string(size);
+    drawn.push_back(icon::draw(size));
+    sf::Image expected;
+    static_cast<void>(expected.loadFromFile(picture + ".png"));
+    EXPECT_TRUE(samePixels(drawn.back(), expected, picture));
+  }
+  std::ifstream file("assets/icon/snokrystal.ico", std::ios::binary);
+  const std::vector<std::uint8_t> committed{std::istreambuf_iterator<char>(file), {}};
+  EXPECT_TRUE(committed == icon::icoFile(drawn)) << "assets/icon/snokrystal.ico is out of date";
 }
 
 // The worst case's own confetti, turned about its centres, and squares, dots

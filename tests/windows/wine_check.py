@@ -5,7 +5,7 @@
 # with the leaderboard hosts on 127.0.0.1, a CA bundle that trusts the test CA)
 # with no sound device: every run is silent.
 #   wine_check.py ARCHIVE LINUX_GAME SCORE_POST LINUX_HOST WORK   (in the repository, after scripts/package)
-import ctypes, functools, os, re, shutil, subprocess, sys, tempfile, time, zipfile  # noqa: E401
+import ctypes, functools, os, re, shutil, struct, subprocess, sys, tempfile, time, zipfile  # noqa: E401
 
 import numpy as np
 
@@ -155,6 +155,20 @@ class Game:
         expect(self.process.wait(60) == 0, f"{self.name} ended with code {self.process.returncode}")
 
 
+def expect_icon(game):  # X's _NET_WM_ICON of its window: the BMP pictures of the committed icon file, size for size
+    ico = open("assets/icon/snokrystal.ico", "rb").read()
+    committed = {w: np.frombuffer(ico, np.uint8, w * w * 4, at + 40).reshape(w, w, 4)[::-1, :, [2, 1, 0, 3]]
+                 for w, at in (struct.unpack_from("<B11xI", ico, 6 + 16 * i) for i in range(ico[4])) if w}
+    xprop = run("xprop", "-id", windows()[0], "-f", "_NET_WM_ICON", "32c", "_NET_WM_ICON")
+    values = [int(v) for v in re.findall(r"\d+", xprop.partition("=")[2])]
+    shown = []
+    while len(values) > 2 and values[0] == values[1]:
+        argb, values = np.array(values[2:2 + values[0] ** 2], np.uint32).reshape(values[0], -1), values[2 + values[0] ** 2:]
+        shown.append(np.stack([argb >> 16, argb >> 8, argb, argb >> 24], axis=2).astype(np.uint8))
+    expect(shown and not values and all(np.array_equal(p, committed.get(len(p))) for p in shown),
+           f"{game.name}'s window icon is not the committed pictures: {[p.shape for p in shown]}, {len(values)} values left")
+
+
 class Leaderboard:
     process = None
 
@@ -207,6 +221,7 @@ def main():
         boot_wine()
         # The Linux build first: its frames are what the Windows game must show.
         linux = Game("linux", [LINUX_GAME], os.getcwd())
+        expect_icon(linux)
         linux.play_level_one("Return")
         prompt, sent = linux.send(board.start("trusted"))
         linux.play_level_one("Down", "Return")  # SPILL NIVÅ 1 IGJEN
@@ -215,6 +230,7 @@ def main():
 
         wine = Game("wine", ["wine", "snokrystal.exe"], f"{WORK}/game/snokrystal")
         expect(wine.size == (1280, 720), f"the window is {wine.size}, not 1280x720")
+        expect_icon(wine)
         expect(same(wine.title, linux.title), "the title screen differs from the Linux build's")
         constructed = os.path.getsize(wine.stderr)
         wine.play_level_one("Return")
