@@ -18,12 +18,13 @@ shipped="ADVAPI32.dll GDI32.dll KERNEL32.dll msvcrt.dll OPENGL32.dll USER32.dll 
 [ "$(echo $found)" = "$shipped" ] || { echo "not a Windows GUI program importing only $shipped:" $found >&2; exit 1; }
 # Its resources as Explorer and Properties -> Details read them: the icon file
 # and the manifest as committed, the version numbers and strings of project().
-repo=$(dirname "$0")/../..
-wrestool -x -t group_icon "$program" | cmp - "$repo/assets/icon/snokrystal.ico" || { echo "not the icon of assets/icon/" >&2; exit 1; }
-wrestool -x -t 24 "$program" | cmp - "$repo/app/snokrystal.manifest" || { echo "not the manifest of app/" >&2; exit 1; }
+# (wrestool writes the icon group's own 118 bytes after the icon file).
+ico=$(dirname "$0")/../../assets/icon/snokrystal.ico manifest=$(dirname "$0")/../../app/snokrystal.manifest
+wrestool -x -t group_icon "$program" | cmp -n "$(stat -c %s "$ico")" - "$ico" || { echo "not the icon of assets/icon/" >&2; exit 1; }
+wrestool -x -R -t 24 "$program" | cmp - "$manifest" || { echo "not the manifest of app/" >&2; exit 1; }
 IFS=. read -r major minor patch <<<"$2"
-version=$(wrestool -x -t version "$program" | od -An -v -tx4 | tr -s ' \n' ' ')
-version+=" |$(wrestool -x -t version "$program" | x86_64-w64-mingw32-strings -el | paste -sd'|')|"
+version=$(wrestool -x -R -t version "$program" | od -An -v -tx4 | tr -s ' \n' ' ')
+version+=" |$(wrestool -x -R -t version "$program" | x86_64-w64-mingw32-strings -el | paste -sd'|')|"
 for want in "$(printf 'feef04bd 00010000 %04x%04x %04x0000 ' "$major" "$minor" "$patch")" "|CompanyName|Nordlumen Spill|" \
   "|FileVersion|$2|" "|ProductVersion|$2|" "|ProductName|SNOKRYSTAL|" "|OriginalFilename|snokrystal.exe|" "|LegalCopyright|"; do
   [[ "$version" == *"$want"* ]] || { echo "the version resource lacks \"$want\": $version" >&2; exit 1; }

@@ -216,6 +216,8 @@ def main():
                              "-noreset"], stdout=subprocess.PIPE)
     os.environ["DISPLAY"] = ":" + xvfb.stdout.readline().decode().strip()
     xdotool("mousemove", "1919", "1079")  # the pointer is drawn into the screen
+    # A desktop's window manager lists _NET_WM_ICON, without which SFML leaves it unset
+    run("xprop", "-root", "-f", "_NET_SUPPORTED", "32a", "-set", "_NET_SUPPORTED", "_NET_WM_ICON")
     board = Leaderboard()
     try:
         boot_wine()
