@@ -194,7 +194,7 @@ std::vector<std::uint8_t> bitmap(const sf::Image& picture) {
 }  // namespace
 
 sf::Image draw(unsigned size) {
-  const auto* crystal = std::ranges::find(kCrystals, size, &Crystal::size);
+  const auto crystal = std::ranges::find(kCrystals, size, &Crystal::size);
   if (crystal == kCrystals.end()) {
     return {};
   }
