@@ -11,8 +11,8 @@ declare(strict_types=1);
  * 10^6 and 10^8 hundredths. The runs faster than a score are whole buckets
  * (at most 99 of each width) and the one bucket of the widest is the total.
  */
-const TALLY_WIDTHS = [1, 100, 10000, 1000000, 100000000];
-const TOTAL_WIDTH = 100000000;  // wider than any score
+const TOTAL_WIDTH = 100000000;  // wider than any score (at most a day, 8640000)
+const TALLY_WIDTHS = [1, 100, 10000, 1000000, TOTAL_WIDTH];
 
 // Every index is declared in its table: a separate CREATE INDEX IF NOT EXISTS
 // would lock the table against writers on every connection in PostgreSQL.

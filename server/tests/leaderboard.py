@@ -1,21 +1,21 @@
-"""Helpers for tests of the leaderboard server (server/); Python 3 standard library only.
-
-    with postgres(workdir) as dsn:   # a PostgreSQL of its own on a free loopback port: dsn is its PDO DSN (a str)
-        dsn.stop(); dsn.start()      # ... which can be stopped and started again; stopped at exit
-    with leaderboard(workdir, port=None, dsn=None, cert=None, key=None, env=None) as server:
-        server.url, server.port      # "https://127.0.0.1:PORT/", PORT (a free one unless given)
-        server.db, server.cafile     # the DSN (SQLite: the file's path), the certificate to trust
-        server.stop()                # SIGTERM (ctrl_c=True: SIGINT to the process group); also done at exit,
-                                     # which then checks that nothing is left
-    post(url, fields_or_raw_body, cafile, method="POST") -> (status, headers, body as text)
-
-leaderboard() runs scripts/leaderboard --dir WORKDIR (as already inside the build environment, as tests are) (SQLite in WORKDIR unless a DSN is given; a
-throwaway certificate for 127.0.0.1 unless cert and key are given) and waits for its ready line;
-env adds to its environment (SNOKRYSTAL_RATE_LIMIT, SNOKRYSTAL_RATE_WINDOW, SNOKRYSTAL_CLOCK: fixed
-Unix time of stored runs and of the page). Runs enter only through POST /highscores.php and leave
-only through `scripts/leaderboard --dir WORKDIR [--db DSN] remove ...`: never write them into the
-database directly, which would leave places and totals behind.
-"""
+# Helpers for tests of the leaderboard server (server/); Python 3 standard library only.
+#
+#     with postgres(workdir) as dsn:   # a PostgreSQL of its own on a free loopback port: dsn is its PDO DSN (a str)
+#         dsn.stop(); dsn.start()      # ... which can be stopped and started again; stopped at exit
+#     with leaderboard(workdir, port=None, dsn=None, cert=None, key=None, env=None) as server:
+#         server.url, server.port      # "https://127.0.0.1:PORT/", PORT (a free one unless given)
+#         server.db, server.cafile     # the DSN (SQLite: the file's path), the certificate to trust
+#         server.stop()                # SIGTERM (ctrl_c=True: SIGINT to the process group); also done at exit,
+#                                      # which then checks that nothing is left
+#     post(url, fields_or_raw_body, cafile, method="POST") -> (status, headers, body as text)
+#
+# leaderboard() runs scripts/leaderboard --dir WORKDIR as inside the build environment (as the tests
+# are), SQLite in WORKDIR unless a DSN is given, a throwaway certificate for 127.0.0.1 unless cert and
+# key are given; it waits for the ready line. env adds to its environment: SNOKRYSTAL_RATE_LIMIT,
+# SNOKRYSTAL_RATE_WINDOW, SNOKRYSTAL_CLOCK (a fixed Unix time for the runs stored and the page).
+# Runs enter only through POST /highscores.php and leave only through `scripts/leaderboard --dir
+# WORKDIR [--db DSN] remove ...`: written into the database directly, they would leave the places
+# and totals behind.
 import contextlib, glob, http.client, os, select, shutil, signal, socket, ssl, subprocess, tempfile  # noqa: E401
 import types, urllib.parse  # noqa: E401
 
