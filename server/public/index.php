@@ -61,7 +61,7 @@ header('Content-Type: text/html; charset=utf-8');
 </tbody>
 </table>
     <?php endif; ?>
-<p class="total"><?= $total ?> runder i alt</p>
+<p class="total"><?= $total ?> <?= $total === 1 ? 'runde' : 'runder' ?> i alt</p>
 </section>
 <?php endforeach; ?>
 <p class="note">Alle fem nivåene står i samme liste: spillet sender ikke med hvilket nivå en tid gjelder.</p>

@@ -16,8 +16,8 @@
 # Runs enter only through POST /highscores.php and leave only through `scripts/leaderboard --dir
 # WORKDIR [--db DSN] remove ...`: written into the database directly, they would leave the places
 # and totals behind.
-import contextlib, glob, http.client, os, select, shutil, signal, socket, ssl, subprocess, tempfile  # noqa: E401
-import types, urllib.parse  # noqa: E401
+import contextlib, glob, http.client, os, select, shutil, signal, socket, ssl, subprocess, tempfile, time  # noqa: E401
+import ctypes, types, urllib.parse  # noqa: E401
 
 LAUNCHER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts", "leaderboard")
 
@@ -34,28 +34,38 @@ class Dsn(str):
 
 @contextlib.contextmanager
 def postgres(workdir):
-    # PostgreSQL refuses to run as root: as root, it runs as nobody, in a folder of nobody's own.
-    as_user = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"] if os.getuid() == 0 else []
+    # PostgreSQL refuses to run as root: as root, it runs as nobody, in a folder of nobody's own. It ends
+    # (fast shutdown) with this process, should a time-out kill it before the clean-up below.
+    as_user = ["setpriv", "--pdeathsig", "INT", *["--reuid=65534", "--regid=65534", "--clear-groups"] * (os.getuid() == 0)]
     data = tempfile.mkdtemp(prefix="leaderboard-postgres-")
-    if as_user:
-        os.chown(data, 65534, 65534)
-    tools = sorted(glob.glob("/usr/lib/postgresql/*/bin"))[-1]
-    run = lambda *args: subprocess.run([*as_user, f"{tools}/{args[0]}", *args[1:]], check=True,  # noqa: E731
-                                       capture_output=True, timeout=60)
-    port = free_port()
+    os.getuid() == 0 and os.chown(data, 65534, 65534)
+    tools, port, server = sorted(glob.glob("/usr/lib/postgresql/*/bin"))[-1], free_port(), []
+    log = open(os.path.join(workdir, "postgres.log"), "ab")
+    subprocess.run([*as_user, f"{tools}/initdb", "-D", f"{data}/db", "-U", "leaderboard", "--auth=trust", "-E", "UTF8",
+                    "--no-sync"],
+                   check=True, stdout=log, stderr=log, timeout=120)
     dsn = Dsn(f"pgsql:host=127.0.0.1;port={port};dbname=postgres;user=leaderboard")
-    pg_ctl = ("pg_ctl", "-D", f"{data}/db", "-l", f"{data}/log", "-w")
-    dsn.start = lambda: run(*pg_ctl, "-o", f"-p {port} -k {data} -c listen_addresses=127.0.0.1 -c fsync=off", "start")
-    dsn.stop = lambda: run(*pg_ctl, "-m", "fast", "stop")
+
+    def start():
+        server.append(subprocess.Popen([*as_user, f"{tools}/postgres", "-D", f"{data}/db", "-p", str(port), "-k", data,
+                                        "-c", "listen_addresses=127.0.0.1", "-c", "fsync=off"], stdout=log, stderr=log))
+        while subprocess.run([f"{tools}/pg_isready", "-q", "-h", "127.0.0.1", "-p", str(port)]).returncode:
+            if server[-1].poll() is not None:
+                raise RuntimeError(f"PostgreSQL did not start, see {log.name}")
+            time.sleep(0.05)
+
+    def stop():
+        server[-1].send_signal(signal.SIGINT)  # fast shutdown
+        server[-1].wait(60)
+
+    dsn.start, dsn.stop = start, stop
     try:
-        run("initdb", "-D", f"{data}/db", "-U", "leaderboard", "--auth=trust", "-E", "UTF8", "--no-sync")
-        dsn.start()
+        start()
         yield dsn
     finally:
-        if os.path.exists(f"{data}/db/postmaster.pid"):
-            dsn.stop()
-        if os.path.exists(f"{data}/log"):
-            shutil.copy(f"{data}/log", os.path.join(workdir, "postgres.log"))
+        if server and server[-1].poll() is None:
+            stop()
+        log.close()
         shutil.rmtree(data)
 
 
@@ -75,8 +85,10 @@ def leaderboard(workdir, port=None, dsn=None, cert=None, key=None, env=None):
     command = [LAUNCHER, "--dir", workdir, "--port", str(port), *(["--db", dsn] if dsn else []),
                *(["--cert", cert, "--key", key] if cert else [])]
     log = open(os.path.join(workdir, "leaderboard.log"), "w")
+    # SIGTERM reaches the launcher also when a time-out kills this process (PR_SET_PDEATHSIG).
     process = subprocess.Popen(command, stdout=subprocess.PIPE, stderr=log, text=True,
-                               env={**os.environ, "SNOKRYSTAL_INSIDE": "1", **(env or {})}, start_new_session=True)
+                               env={**os.environ, "SNOKRYSTAL_INSIDE": "1", **(env or {})}, start_new_session=True,
+                               preexec_fn=lambda: ctypes.CDLL(None).prctl(1, signal.SIGTERM))
 
     def stop(ctrl_c=False):  # SIGTERM to the launcher, or SIGINT to its whole process group as a terminal sends it
         if process.poll() is None:

@@ -4,7 +4,7 @@
 #                       database away for a while, the rate limit, a client that stops sending
 #   Launcher            as started from outside the build environment: the page's files and headers, what
 #                       may not be downloaded, the stops by SIGTERM and by Ctrl-C
-import os, re, shutil, signal, sqlite3, subprocess, sys, urllib.parse  # noqa: E401
+import os, re, shutil, sqlite3, subprocess, sys, urllib.parse  # noqa: E401
 from leaderboard import LAUNCHER, connect, leaderboard, post, postgres
 
 CASE, WORK = sys.argv[1:3]
@@ -54,10 +54,10 @@ def engine(dsn=None):
         for what, body, status, answer in TABLE:
             got = send(body)
             print(f"{what:24} {got[0]} {got[2]}")
-            expect(got[0] == status and got[2].startswith(answer if status != 200 else '{"ok":true,'), what)
+            expect(got[0] == status and (got[2] == answer if status != 200 else got[2].startswith('{"ok":true,')), what)
         with connect(url, server.cafile) as slow:  # nginx ends a body that stops coming
             slow.sendall(b"POST /highscores.php HTTP/1.1\r\nHost: x\r\nContent-Length: 100\r\n\r\napi_key=PO")
-            expect(slow.recv(100) in (b"", b"HTTP/1.1 408"), "the slow client's connection left open")
+            expect(slow.recv(100)[:12] in (b"", b"HTTP/1.1 408"), "the slow client's connection left open")
         names = sorted(run[5] for run in stored())
         expect(names == sorted(row[3] for row in TABLE if row[2] == 200), f"stored {names}")
 
@@ -94,14 +94,15 @@ def engine(dsn=None):
             writer = sqlite3.connect(server.db)
             writer.execute("BEGIN IMMEDIATE")
         got = send(form(name="lost"))
-        expect(got[0] == 503 and got[2].startswith('{"ok":false,'), f"database away: {got}")
+        expect(got[::2] == (503, refused("Topplisten er utilgjengelig, prøv igjen senere")), f"database away: {got}")
         dsn.start() if dsn else writer.rollback()
         while posted < 30:
             expect(send(form(name="back"))[0] == 200, "served again")
             posted += 1
         expect(send(form(name="limited"))[:3:2] == (429, refused("For mange runder fra denne adressen, vent litt")),
                "the 31st run")
-        expect([run[5] for run in stored(2)] == ["back"] * 2, "stored after the faults")
+        names = [run[5] for run in stored()]
+        expect(names[:2] == ["back"] * 2 and "lost" not in names, f"stored after the faults: {names}")
 
 
 def launcher():
