@@ -19,12 +19,13 @@ namespace {
   std::abort();
 }
 
-// The at most three characters after the first occurrence of key, read by
-// strtol: leading white space, a sign, digits.
+// The whole number after the first occurrence of key, read by strtoll:
+// leading white space, a sign, digits; beyond 32 bits it counts as none.
 std::int32_t expectedNumber(const std::string& answer, const std::string& key) {
   const std::size_t at = answer.find(key);
-  const std::string digits = at == std::string::npos ? "" : answer.substr(at + key.size(), 3);
-  return static_cast<std::int32_t>(std::strtol(digits.c_str(), nullptr, 10));
+  if (at == std::string::npos) return 0;
+  const long long value = std::strtoll(answer.c_str() + at + key.size(), nullptr, 10);
+  return value < INT32_MIN || value > INT32_MAX ? 0 : static_cast<std::int32_t>(value);
 }
 
 }  // namespace

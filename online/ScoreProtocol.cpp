@@ -1,4 +1,6 @@
 #include <algorithm>
+#include <cstdint>
+#include <limits>
 
 #include "online/ScoreClient.h"
 
@@ -17,30 +19,33 @@ bool isSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-// The number in the at most three characters after a key, read like the
-// standard string-to-int conversion: leading white space, an optional sign,
-// digits up to the first non-digit. No digits at all reads as 0.
-std::int32_t readShortNumber(std::string_view answer, std::string_view key) {
+// The whole number after a key, read like the standard string-to-int
+// conversion: leading white space, an optional sign, digits up to the first
+// non-digit. No digits, or a number beyond 32 bits, reads as 0.
+std::int32_t readNumber(std::string_view answer, std::string_view key) {
   const std::size_t at = answer.find(key);
   if (at == std::string_view::npos) {
     return 0;
   }
-  const std::string_view field = answer.substr(at + key.size(), 3);
-  std::size_t i = 0;
-  while (i < field.size() && isSpace(field[i])) {
+  std::size_t i = at + key.size();
+  while (i < answer.size() && isSpace(answer[i])) {
     ++i;
   }
   bool negative = false;
-  if (i < field.size() && (field[i] == '+' || field[i] == '-')) {
-    negative = field[i] == '-';
+  if (i < answer.size() && (answer[i] == '+' || answer[i] == '-')) {
+    negative = answer[i] == '-';
     ++i;
   }
-  std::int32_t value = 0;
-  while (i < field.size() && field[i] >= '0' && field[i] <= '9') {
-    value = value * 10 + (field[i] - '0');
-    ++i;
+  const std::int64_t limit =
+      std::int64_t{std::numeric_limits<std::int32_t>::max()} + (negative ? 1 : 0);
+  std::int64_t value = 0;
+  for (; i < answer.size() && answer[i] >= '0' && answer[i] <= '9'; ++i) {
+    value = value * 10 + (answer[i] - '0');
+    if (value > limit) {
+      return 0;
+    }
   }
-  return negative ? -value : value;
+  return static_cast<std::int32_t>(negative ? -value : value);
 }
 
 }  // namespace
@@ -103,7 +108,7 @@ ScoreResult parseScoreAnswer(std::string_view answer) {
   // game relies on, and they are searched independently of each other.
   ScoreResult result;
   result.ok = answer.find("\"ok\":true") != std::string_view::npos;
-  result.place = readShortNumber(answer, "\"plass\":");
-  result.total = readShortNumber(answer, "\"totalt\":");
+  result.place = readNumber(answer, "\"plass\":");
+  result.total = readNumber(answer, "\"totalt\":");
   return result;
 }

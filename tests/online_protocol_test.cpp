@@ -1,6 +1,6 @@
 // The score in hundredths, the name's cursor, the score request's body and
 // the reading of the server's answer, without a network. Every byte of a name,
-// every cut of the answer and its numbers (three characters, sign, blanks): fuzz/.
+// every cut of the answer and its numbers (whole, signed, blank-led, past 32 bits): fuzz/.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -22,6 +22,14 @@ TEST(ScoreAnswer, FirstMarkerOfEachAsWritten) {
   const ScoreResult r =
       parseScoreAnswer(R"({"OK":true,"Plass":3,"plass":-4,"plass":5,"totalt":+5,"totalt":9})");
   EXPECT_EQ(std::tuple(r.ok, r.place, r.total), std::tuple(false, -4, 5));
+}
+
+TEST(ScoreAnswer, PlaceAndTotalReadWholeWithin32Bits) {
+  // The 1,234th run of 1,234 is no "#123 av 123"; a number past 32 bits reads as none.
+  const ScoreResult r = parseScoreAnswer(R"({"ok":true,"plass": 1234,"totalt":+12345})");
+  const ScoreResult edge = parseScoreAnswer(R"("plass":-2147483648,"totalt":2147483648)");
+  EXPECT_EQ(std::tuple(r.place, r.total, edge.place, edge.total),
+            std::tuple(1234, 12345, INT_MIN, 0));
 }
 
 TEST(NameEntryRules, ScoreInHundredthsAndTheBlinkingCursor) {

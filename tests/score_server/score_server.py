@@ -4,8 +4,7 @@
 # Without a certificate of the test's own, makes a self-signed one for 127.0.0.1
 # (DIR/cert.pem, which the client trusts) and takes a free port. Serves HTTPS on
 # 127.0.0.1, writes the port to DIR/port and ends when its standard input
-# closes. While DIR/pause exists, a new connection waits before its handshake,
-# after writing DIR/paused. Every request is recorded as DIR/NNN (request line,
+# closes. Every request is recorded as DIR/NNN (request line,
 # header lines sorted by name, blank line, body) before it is answered.
 # How to answer is read per request from DIR/mode ("MODE STATUS") and the body
 # from DIR/answer, both written by the caller before its first request:
@@ -18,7 +17,7 @@
 
 import http.server
 from pathlib import Path
-import itertools, os, select, ssl, subprocess, sys, threading, time  # noqa: E401
+import itertools, os, select, ssl, subprocess, sys, threading  # noqa: E401
 
 
 def write_whole(path, data):
@@ -30,12 +29,6 @@ class Handler(http.server.BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
 
     log_message = lambda self, *args: None  # noqa: E731
-
-    def handle(self):
-        while os.path.exists("pause"):
-            write_whole("paused", b"")
-            time.sleep(0.02)
-        super().handle()
 
     def do_POST(self):
         body = self.rfile.read(int(self.headers.get("Content-Length", "0")))

@@ -3,14 +3,16 @@
 # build, on one virtual X server, with real key presses, and reads both from the
 # screen. Each game has a sandbox of its own (pid namespace, /tmp, a hosts file
 # with the leaderboard hosts on 127.0.0.1, a CA bundle that trusts the test CA)
-# with no sound device: every run is silent.
+# with no sound device: every run is silent. Both send their win to the real
+# leaderboard (server/); the stand-in (tests/score_server/) only keeps silent.
 #   wine_check.py ARCHIVE LINUX_GAME SCORE_POST LINUX_HOST WORK   (in the repository, after scripts/package)
-import ctypes, functools, os, re, shutil, struct, subprocess, sys, tempfile, time, zipfile  # noqa: E401
+import contextlib, ctypes, functools, os, re, shutil, sqlite3, struct, subprocess, sys, tempfile, time, zipfile  # noqa
 
 import numpy as np
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "score_server"))
-import score_server  # noqa: E402
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path[:0] = [os.path.join(HERE, "..", "score_server"), os.path.join(HERE, "..", "..", "server", "tests")]
+import leaderboard, score_server  # noqa: E401, E402
 
 ARCHIVE, LINUX_GAME, SCORE_POST, LINUX_HOST, WORK = sys.argv[1:6]
 # Parts of the 1280x720 window (left, top, right, bottom), from the game's layout.
@@ -38,6 +40,17 @@ def same(a, b):
     # is equal, while the core of a wrong or missing letter differs by 150 or more.
     d = np.abs(a.astype(int) - b.astype(int)).max(axis=2)
     return d.max() <= 96 and (d > 8).mean() <= 0.01
+
+
+# The outcome as tests/frames/ holds it, read by cairo (Chromium's, in the build root).
+def framed(name, left, top, right, bottom):
+    cairo = ctypes.CDLL("libcairo.so.2")
+    cairo.cairo_image_surface_create_from_png.restype = cairo.cairo_image_surface_get_data.restype = ctypes.c_void_p
+    surface = ctypes.c_void_p(cairo.cairo_image_surface_create_from_png(f"tests/frames/{name}.png".encode()))
+    line, rows = cairo.cairo_image_surface_get_stride(surface), cairo.cairo_image_surface_get_height(surface)
+    pixels = np.frombuffer(ctypes.string_at(cairo.cairo_image_surface_get_data(surface), line * rows), np.uint8)
+    cairo.cairo_surface_destroy(surface)
+    return pixels.reshape(rows, line // 4, 4)[top:bottom, left:right, 2::-1].copy()
 
 
 def colours(picture): return len(np.unique(picture.reshape(-1, 3), axis=0))  # noqa: E704
@@ -125,7 +138,7 @@ class Game:
             until(f"the {key} slide", lambda: xdotool("key", key) is None or self.wait_for(
                 None, MOVES, lambda shown: not np.array_equal(shown, before), 0.3), 30, self)
 
-    def send(self, board, reference=None, seconds=20):
+    def send(self, outcome, seconds=20):
         # The name prompt drops typed characters for its first 0.3 s of game
         # time. A frame adds its real time but at most 0.05 s, so between two
         # frames seen over 0.1 s apart game time grows by at least 0.05 s:
@@ -135,20 +148,11 @@ class Game:
             time.sleep(0.1)
             last = self.wait_for("a new frame", WHOLE, lambda shown: not np.array_equal(shown, last))
         prompt = self.settled(PROMPT)
-        # The score held at the leaderboard until the picture without it is seen
-        reference is None and open(f"{board}/pause", "w").close()
         xdotool("type", "--delay", "30", "Ice Fox")
         xdotool("key", "Return")
-        if reference is None:
-            until("the score's connection", lambda: os.path.exists(f"{board}/paused"), 30, self)
-            waiting = self.shot(OUTCOME)
-            os.remove(f"{board}/pause")
-            self.wait_for("the outcome", OUTCOME, lambda shown: not np.array_equal(shown, waiting))
-            outcome = self.settled(OUTCOME)
-        else:
-            outcome = self.wait_for("the outcome", OUTCOME, lambda shown: same(shown, reference), seconds)
+        self.wait_for("the outcome", OUTCOME, lambda shown: same(shown, outcome), seconds)
         xdotool("key", "Return")  # on to the win menu: NESTE NIVÅ, SPILL NIVÅ 1 IGJEN, VELG NIVÅ, AVSLUTT
-        return prompt, outcome
+        return prompt
 
     def quit(self, *keys):
         xdotool("key", *keys)
@@ -169,22 +173,44 @@ def expect_icon(game):  # X's _NET_WM_ICON of its window: the BMP pictures of th
            f"{game.name}'s window icon is not the committed pictures: {[p.shape for p in shown]}, {len(values)} values left")
 
 
-class Leaderboard:
-    process = None
+class Boards:
+    def __init__(self): self.stand_in, self.servers = None, contextlib.ExitStack()  # noqa: E704
 
-    def start(self, cert, mode="reply"):
+    def real(self, cert, seeded=True):  # a leaderboard where a win is the third of 41 (as in tests/frames/)
         self.stop()
-        self.directory = tempfile.mkdtemp(prefix="leaderboard", dir=WORK)
-        for name, text in (("mode", f"{mode} 200".encode()), ("answer", b'{"ok":true,"plass":3,"totalt":41}')):
-            score_server.write_whole(f"{self.directory}/{name}", text)
-        self.process = subprocess.Popen([sys.executable, score_server.__file__, self.directory, *(
+        self.ca = f"{WORK}/certs/{dict(trusted='ca', stranger='other-ca')[cert]}.pem"
+        self.server = self.servers.enter_context(leaderboard.leaderboard(
+            tempfile.mkdtemp(prefix="leaderboard", dir=WORK), 443, cert=f"{WORK}/certs/{cert}.pem",
+            key=f"{WORK}/certs/{cert}.key", env={"SNOKRYSTAL_RATE_LIMIT": "50"}))
+        for score in [26, 27] + [8640000] * 38 if seeded else []:
+            fields = dict(api_key="POLARLYS4817", spill="snokrystal", score=score, navn="Seed")
+            expect(leaderboard.post(f"{self.server.url}highscores.php", fields, self.ca)[0] == 200, "a seed refused")
+
+    def stored(self, runs):  # so many runs in all, the one of "Ice Fox" (if any) listed third with its time
+        page = leaderboard.post(self.server.url, b"", self.ca, "GET")[2]
+        with contextlib.closing(sqlite3.connect(self.server.db)) as db:
+            total = db.execute("SELECT COUNT(*) FROM runs").fetchone()[0]
+            scores = [score for score, in db.execute("SELECT score FROM runs WHERE name = 'Ice Fox'")]
+        listed = re.findall(r'"place">(\d+)<[^\n]*>Ice Fox<[^\n]*"time">([^<]*)<', page)
+        expect(total == runs and len(scores) == min(runs, 1) and
+               listed == [("3", f"{s // 6000}:{s // 100 % 60:02}.{s % 100:02}") for s in scores],
+               f"{total} runs stored, of them {scores} by Ice Fox; the page lists {listed}")
+
+    def silent(self, cert):  # the stand-in: no answer until the client leaves
+        self.stop()
+        self.directory = tempfile.mkdtemp(prefix="stand-in", dir=WORK)
+        score_server.write_whole(f"{self.directory}/mode", b"hold 200")
+        score_server.write_whole(f"{self.directory}/answer", b"")
+        self.stand_in = subprocess.Popen([sys.executable, score_server.__file__, self.directory, *(
             f"{WORK}/certs/{cert}.{part}" for part in ("pem", "key")), "443"], stdin=subprocess.PIPE)
-        return until("the leaderboard", lambda: os.path.exists(f"{self.directory}/port") and self.directory, 30)
+        until("the stand-in", lambda: os.path.exists(f"{self.directory}/port"), 30)
 
     def requests(self):
         return [open(f"{self.directory}/{n}", "rb").read() for n in sorted(os.listdir(self.directory)) if n.isdigit()]
 
-    def stop(self): self.process and (self.process.kill(), self.process.wait())  # noqa: E704
+    def stop(self):
+        self.servers.close()
+        self.stand_in and (self.stand_in.kill(), self.stand_in.wait())
 
 
 def boot_wine(seconds=120):  # a fresh prefix takes 15 s, 30 s on a busy machine
@@ -206,11 +232,12 @@ def main():
     shutil.rmtree(WORK, ignore_errors=True)
     expect(not os.path.exists("/dev/snd"), "this sandbox has a sound device; the checks expect none")
     host = re.search(r"^SNOKRYSTAL_SCORE_HOST:\w+=(.*)$", open("build/windows/CMakeCache.txt").read(), re.M)[1].strip()
-    make_certs(f"{WORK}/certs", f"DNS:{host},DNS:{LINUX_HOST}")
+    make_certs(f"{WORK}/certs", f"DNS:{host},DNS:{LINUX_HOST},IP:127.0.0.1")
     score_server.write_whole(f"{WORK}/hosts", f"127.0.0.1 localhost {host} {LINUX_HOST}\n".encode())
     run("sh", "-c", f"cat /etc/ssl/certs/ca-certificates.crt {WORK}/certs/ca.pem >{WORK}/ca-bundle.crt", check=True)
     zipfile.ZipFile(ARCHIVE).extractall(f"{WORK}/game")
     shutil.copytree(f"{WORK}/game/snokrystal", f"{WORK}/bare", ignore=shutil.ignore_patterns("assets"))
+    sent, not_sent = (framed(name, *OUTCOME) for name in ("score-sent", "score-not-sent"))
     # No auto-repeat: a key held longer than its delay on a busy machine is pressed once.
     xvfb = subprocess.Popen(["Xvfb", "-displayfd", "1", "-screen", "0", "1920x1080x24", "-r", "-nolisten", "tcp",
                              "-noreset"], stdout=subprocess.PIPE)
@@ -218,16 +245,16 @@ def main():
     xdotool("mousemove", "1919", "1079")  # the pointer is drawn into the screen
     # A desktop's window manager lists _NET_WM_ICON, without which SFML leaves it unset
     run("xprop", "-root", "-f", "_NET_SUPPORTED", "32a", "-set", "_NET_SUPPORTED", "_NET_WM_ICON")
-    board = Leaderboard()
+    board = Boards()
     try:
         boot_wine()
         # The Linux build first: its frames are what the Windows game must show.
         linux = Game("linux", [LINUX_GAME], os.getcwd())
         expect_icon(linux)
+        board.real("trusted")
         linux.play_level_one("Return")
-        prompt, sent = linux.send(board.start("trusted"))
-        linux.play_level_one("Down", "Return")  # SPILL NIVÅ 1 IGJEN
-        _, not_sent = linux.send(board.start("stranger"))
+        prompt = linux.send(sent)
+        board.stored(41)
         linux.quit("Up", "Return")
 
         wine = Game("wine", ["wine", "snokrystal.exe"], f"{WORK}/game/snokrystal")
@@ -235,24 +262,32 @@ def main():
         expect_icon(wine)
         expect(same(wine.title, linux.title), "the title screen differs from the Linux build's")
         constructed = os.path.getsize(wine.stderr)
+        board.real("trusted")
         wine.play_level_one("Return")
-        expect(same(wine.send(board.start("trusted"), sent)[0], prompt), "the name prompt is not the Linux build's")
+        expect(same(wine.send(sent), prompt), "the name prompt is not the Linux build's")
+        board.stored(41)
+
+        # An unknown CA (nothing stored), then silence until the client leaves after 30 s.
+        board.real("stranger", seeded=False)
+        wine.play_level_one("Down", "Return")
+        wine.send(not_sent)
+        board.stored(0)
+        board.silent("trusted")
+        wine.play_level_one("Down", "Return")
+        wine.send(not_sent, 45)
+        wine.quit("Up", "Return")
+        expect(os.path.getsize(wine.stderr) == constructed, "stderr after its start: " + open(wine.stderr).read())
+
+        # The bytes on the wire beside the Linux client's: two HTTP stacks, the
+        # same request line, header lines and body, but each orders the headers
+        # its own way and WinINet adds a no-cache.
+        score_server.write_whole(f"{board.directory}/mode", b"reply 200")
         score = re.search(rb"&score=([^&]*)", board.requests()[0])[1].decode()
         subprocess.run(sandbox([SCORE_POST, host, "Ice Fox", score], os.getcwd()), check=True, timeout=60)
-        # Two HTTP stacks: the same request line, header lines and body, but
-        # each orders the headers its own way and WinINet adds a no-cache.
         (head, body), (linux_head, linux_body) = (request.split(b"\r\n\r\n") for request in board.requests())
         lines, linux_lines = head.split(b"\r\n"), linux_head.split(b"\r\n") + [b"Cache-Control: no-cache"]
         expect((lines[0], body) == (linux_lines[0], linux_body) and sorted(lines) == sorted(linux_lines),
                f"the request is not the Linux client's:\n{board.requests()}")
-
-        # An unknown CA, then silence until the client leaves after 30 s (no gate opens).
-        for cert, mode, seconds, reached in (("stranger", "reply", 20, 0), ("trusted", "hold", 45, 1)):
-            wine.play_level_one("Down", "Return")
-            wine.send(board.start(cert, mode), not_sent, seconds)
-            expect(len(board.requests()) == reached, f"{len(board.requests())} scores reached the {mode} {cert}")
-        wine.quit("Up", "Return")
-        expect(os.path.getsize(wine.stderr) == constructed, "stderr after its start: " + open(wine.stderr).read())
 
         # Without assets/ (and no Windows fonts under Wine) nothing but the
         # backdrop's four colours is on the title; the level still plays.
