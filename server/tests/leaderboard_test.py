@@ -57,7 +57,9 @@ def engine(dsn=None):
             expect(got[0] == status and (got[2] == answer if status != 200 else got[2].startswith('{"ok":true,')), what)
         with connect(url, server.cafile) as slow:  # nginx ends a body that stops coming
             slow.sendall(b"POST /highscores.php HTTP/1.1\r\nHost: x\r\nContent-Length: 100\r\n\r\napi_key=PO")
-            expect(slow.recv(100)[:12] in (b"", b"HTTP/1.1 408"), "the slow client's connection left open")
+            ended = slow.recv(100)[:12]
+            print(f"{'slow client':24} {ended or 'closed without an answer'}")
+            expect(ended in (b"", b"HTTP/1.1 408"), "the slow client's connection left open")
         names = sorted(run[5] for run in stored())
         expect(names == sorted(row[3] for row in TABLE if row[2] == 200), f"stored {names}")
 
@@ -87,7 +89,11 @@ def engine(dsn=None):
                "names as typed")
 
         # The database away: refused with 503 and nothing stored, then served again without a restart.
-        if dsn:
+        if dsn:  # restarted unseen, the connections kept to it are broken
+            dsn.stop()
+            dsn.start()
+            expect(send(form(name="restarted"))[0] == 200, "after a restart")
+            posted += 1
             dsn.stop()
             expect(post(server.url, "", server.cafile, "GET")[0] == 503, "the page without its database")
         else:
