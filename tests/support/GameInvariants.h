@@ -52,7 +52,7 @@ inline std::string check(const Game& game, std::int32_t& lastMoves) {
       (game.sliding && !inside({game.targetRow, game.targetCol}))) {
     return "figure, slide or trail outside the board";
   }
-  const bool onGoal = game.playerRow == game.rows - 1 && game.playerCol == game.columns - 1;
+  const bool onGoal = GridCell{game.playerRow, game.playerCol} == goalCell(game.rows, game.columns);
   if (game.state == GameState::Won && !onGoal) return "won without standing on the goal";
   return {};
 }
