@@ -124,7 +124,7 @@ TEST(Frames, TheStatusBarAcrossAFullScreen) {
 // call, against each shape drawn on its own.
 TEST(Batching, AListDrawsThePixelsOfItsShapesOneByOne) {
   Game game;
-  bench::restore(game, bench::buildScenes(game).worstCase);
+  game.playState() = bench::buildScenes(game).worstCase;
   ASSERT_TRUE(game.trail.size() == kTrailLength && game.particles.size() > 150);
   sf::RenderTexture oneByOne(game.window.getSize()), batched(game.window.getSize());
   for (sf::RenderTexture* texture : {&oneByOne, &batched}) texture->clear(look::kNight);
@@ -165,12 +165,12 @@ TEST(Batching, AListDrawsThePixelsOfItsShapesOneByOne) {
 TEST(WinPicture, KeptWhileOnlyTheTopLayerChangesAndRemadeWhenTheRestDoes) {
   Game game;
   const bench::Scenes scenes = bench::buildScenes(game);
-  bench::restore(game, scenes.winScreen);
+  game.playState() = scenes.winScreen;
   ASSERT_TRUE(sameAsDrawnAfresh(game, "win-menu", true));
   autoplay::press(game, Key::Down);  // the moving selection is drawn over the picture
   ASSERT_EQ(game.menuSelection, 1);
   EXPECT_TRUE(sameAsDrawnAfresh(game, "win-menu-moved", false));
-  bench::restore(game, scenes.nameEntry);
+  game.playState() = scenes.nameEntry;
   EXPECT_TRUE(sameAsDrawnAfresh(game, "name-entry", true));
   autoplay::type(game, "Q");  // only the line over the panel changes
   ASSERT_EQ(game.playerName, "Ola NordmannQ");
