@@ -3,10 +3,9 @@
 // Runs on its own virtual 1920x1080 screen (tests/CMakeLists.txt). A frame
 // that differs is written under build/frames/; when a change of the look is
 // meant, rerun snokrystal_pictures for docs/ and copy the others over.
-// The frame draws its many small shapes in batches, keeps its texts laid out
-// between frames and the win screen's scene as a picture: a batch must give
-// exactly the pixels of its shapes drawn one by one, and a frame exactly those
-// of the same frame drawn with nothing kept.
+// The frame keeps its texts laid out between frames and the win screen's
+// scene as a picture: a frame must give exactly the pixels of the same frame
+// drawn with nothing kept.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -18,9 +17,6 @@
 #include "app/Game.h"
 #include "bench/Scenes.h"
 #include "fx/GameRandom.h"
-#include "render/Batch.h"
-#include "render/Draw.h"
-#include "render/Look.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -119,46 +115,12 @@ TEST(Frames, TheStatusBarAcrossAFullScreen) {
   EXPECT_TRUE(drawnAs(game, "tests/frames/full-screen"));
 }
 
-// The worst case's own confetti, turned about its centres, and squares, dots
-// and lines at fractional places over its trail's cells: each list as one
-// call, against each shape drawn on its own.
-TEST(Batching, AListDrawsThePixelsOfItsShapesOneByOne) {
-  Game game;
-  game.playState() = bench::buildScenes(game).worstCase;
-  ASSERT_TRUE(game.trail.size() == kTrailLength && game.particles.size() > 150);
-  sf::RenderTexture oneByOne(game.window.getSize()), batched(game.window.getSize());
-  for (sf::RenderTexture* texture : {&oneByOne, &batched}) texture->clear(look::kNight);
-  batch::Vertices triangles, lines;
-  for (const Particle& p : game.particles) {
-    sf::RectangleShape piece({p.width, p.height});
-    piece.setOrigin({p.width / 2.f, p.height / 2.f});
-    piece.setPosition({p.x, p.y});
-    piece.setRotation(sf::degrees(p.rotation));
-    piece.setFillColor(look::withAlpha(p.colour, 200));
-    oneByOne.draw(piece);
-    batch::addQuad(triangles, piece);
-  }
-  const float t = game.tileSize;
-  for (const GridCell& cell : game.trail) {
-    const sf::Vector2f at =
-        game.boardOffset + sf::Vector2f(cell.column + 0.3f, cell.row + 0.1f) * t;
-    const sf::Color colour = look::withAlpha(look::kPaleBlue, 40 + cell.row * 9);
-    draw::rect(oneByOne, at, {t - 0.5f, t * 0.7f}, colour);
-    batch::addRect(triangles, at, {t - 0.5f, t * 0.7f}, colour);
-    draw::circle(oneByOne, at, t * 0.13f, colour);
-    batch::addCircle(triangles, at, t * 0.13f, colour);
-    batch::addLine(lines, at, at + sf::Vector2f(t, 0.f), look::kWall);
-  }
-  for (std::size_t i = 0; i < lines.size(); i += 2)
-    oneByOne.draw(&lines[i], 2, sf::PrimitiveType::Lines);
-  batch::draw(batched, triangles, sf::PrimitiveType::Triangles);
-  batch::draw(batched, lines, sf::PrimitiveType::Lines);
-  for (sf::RenderTexture* texture : {&oneByOne, &batched}) texture->display();
-  EXPECT_TRUE(
-      samePixels(batched.getTexture().copyToImage(), oneByOne.getTexture().copyToImage(), "batch"));
-  // A lone trail cell is the oldest of many: no division by n - 1.
+// A lone trail cell is the oldest of many: no division by n - 1. (The
+// batches of every layer are pixel for pixel in the pictures above.)
+TEST(Trail, ALoneCellIsTheOldest) {
+  const Game game;
   Canvas lone;
-  game.drawTrail(lone, {GridCell{3, 4}}, t, game.boardOffset);
+  game.drawTrail(lone, {GridCell{3, 4}}, 36.f, {});
   EXPECT_EQ(std::get<Canvas::Vertices>(lone.recording.calls.at(0)).vertices.at(0).color.a, 10);
 }
 
