@@ -5,13 +5,21 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <format>
 #include <fstream>
 #include <memory>
+#include <regex>
+#include <string>
 #include <thread>
+#include <tuple>
 #include <utility>
+#include <vector>
 
 #include "app/Game.h"
+#include "online/NameEntry.h"
 #include "online/ScoreSubmitter.h"
 #include "score_server/ScoreServer.h"
 #include "support/TestSupport.h"
@@ -94,4 +102,59 @@ TEST(Submitter, GameDestroyedWhileTheWorkerWaitsOnTheServer) {
   server.openGate();
   ASSERT_TRUE(test::eventually([&] { return busy.use_count() == 1 && inbox.use_count() == 1; }));
   EXPECT_EQ(inbox->take().value_or(ScoreResult{}).place, 3);
+}
+
+// Wins one after another, each name sent to the test leaderboard and the
+// outcome awaited through the game's own frames: every way an exchange ends
+// reaches the win screen whole (how the client reads each: online_client_test),
+// and while an answer is held a second win's name is refused, never sent and
+// never called back. The invariants of any play: fuzz/game_events.cpp.
+TEST(Submitter, EveryOutcomeReachesTheWinScreenAndASecondNameWaitsForNone) {
+  using Key = sf::Keyboard::Key;
+  test::ScoreServer server;
+  Game game;
+  std::vector<std::string> sent;
+  const auto winAndSend = [&](const std::string& name) {
+    test::press(game, game.state == GameState::Menu ? Key::Num1 : Key::Enter);  // the next level
+    test::play(game, test::solution(game), test::kFrame);
+    test::advance(game, 7);  // past the typing cooldown
+    if (!game.submitter.isBusy()) {
+      const std::string kept = name.empty() ? "Anonym" : name.substr(0, kLongestName);
+      sent.push_back(buildScoreBody(kGameId, scoreHundredths(game.elapsedTime), kept));
+    }
+    test::type(game, name + "\r");
+  };
+  const auto outcome = [&game] {
+    EXPECT_TRUE(test::eventually([&game] {
+      game.handleEvents();
+      return game.resultReady;
+    }));
+    const ScoreResult& r = game.lastResult;
+    const std::string shown = std::format("{} {} {} {}", r.ok, r.place, r.total, r.error);
+    test::press(game, Key::Space);  // dismissed: the win menu again
+    return shown;
+  };
+  const std::string placed = R"({"ok":true,"plass":3,"totalt":41})", failed(kSendFailedPrefix);
+  for (const auto& [mode, status, body, name, expected] :
+       std::initializer_list<std::tuple<const char*, int, std::string, std::string, std::string>>{
+           {"reply", 502, placed, "Ola", "true 3 41 "},
+           {"reply", 200, R"({"ok":false,"feil":"ugyldig navn"})", "", "false 0 0 "},
+           {"hangup", 200, "", "abcdefghijklmnopqrs", "false 0 0 " + failed + "5[26]"},
+           {"hold", 200, placed, "Kari", "false 0 0 " + failed + "28"}}) {
+    server.behave(mode, status, body);
+    game.submitter.endpoint = server.endpoint(1500);
+    winAndSend(name);
+    EXPECT_TRUE(std::regex_match(outcome(), std::regex(expected))) << mode;
+  }
+  server.behave("hold", 200, placed);  // until the gate opens
+  game.submitter.endpoint = server.endpoint(60000);
+  winAndSend("first");
+  winAndSend("second");
+  EXPECT_TRUE(game.submitter.isBusy() && !game.nameEntryActive);
+  server.openGate();
+  EXPECT_EQ(outcome(), "true 3 41 ");
+  ASSERT_TRUE(test::eventually([&] { return game.submitter.busy.use_count() == 1; }));
+  game.handleEvents();
+  EXPECT_FALSE(game.resultReady) << "the refused submission called back";
+  EXPECT_TRUE(std::ranges::equal(server.requests(), sent, {}, &test::RecordedRequest::body));
 }

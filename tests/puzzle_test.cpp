@@ -92,7 +92,7 @@ TEST(Slide, StopsAtEdgesAndWallsAndOnlyThere) {
   }
 }
 
-// Their moves played out win: the soak plays them on every level.
+// Their moves played out win: the submission test plays them on every level.
 TEST(Solver, FewestSlidesFromAnyCell) {
   for (const auto& [level, slides] : {std::pair{0, 5}, {1, 12}, {2, 29}, {3, 41}})
     EXPECT_EQ(slideCount(generateLevelBoard(level, 0)), slides) << level;

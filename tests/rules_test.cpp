@@ -138,7 +138,7 @@ TEST_F(Rules, WonKeysInTheirThreeModesAndNameTyping) {
   test::type(game, "xyz");
   EXPECT_EQ(std::tuple(game.state, game.nameEntryActive, game.playerName),
             std::tuple(GameState::Won, false, "Ola "));
-  // A result on screen: only Enter and Space act (the soak presses either),
+  // A result on screen: only Enter and Space act (the submission test presses Space),
   // and only to clear it.
   // The text event of Enter does not dismiss it: were it gone, the menu's
   // Up and Down would move the selection.

@@ -1,7 +1,6 @@
 #!/usr/bin/env python3
 # The game as scripts/run starts it, on a desktop made up here:
 #   desktop.py sound GAME   a PulseAudio server with a null sink: one sound per slide, none muted
-#   desktop.py silent GAME  no sound server, no sound card: the game plays and quits with 0
 #   desktop.py args         what the launcher shares of the machine
 import os, re, socket, subprocess, sys, tempfile, time  # noqa: E401
 
@@ -40,10 +39,10 @@ def start_game(game, runtime, *first_keys, **env):
     return process
 
 
-def quit_game(process, printed_while_playing=None):
+def quit_game(process, printed_while_playing):
     xdotool("key", "Escape", "Up", "Return")  # the pause menu's last line: "AVSLUTT"
     assert process.wait(timeout=60) == 0, f"exit code {process.returncode}"
-    assert printed_while_playing in (None, printed(process)), \
+    assert printed_while_playing == printed(process), \
         f"the game printed while playing: {os.pread(process.output.fileno(), 4096, printed_while_playing)!r}"
 
 
@@ -94,12 +93,6 @@ def sound(game):
                 child.wait(timeout=30)
 
 
-def silent(game):
-    with tempfile.TemporaryDirectory() as runtime:
-        assert not os.path.exists("/dev/snd")
-        quit_game(start_game(game, runtime, "1", "Right", "r", "Right"))
-
-
 # On a machine with these /dev folders, the launcher shares these of /dev, and
 # its arguments hold (or lack) this line.
 def shares(here, devices, line, held=True, **env):
@@ -120,4 +113,4 @@ def launcher_args():
 
 
 if __name__ == "__main__":
-    {"sound": sound, "silent": silent, "args": launcher_args}[sys.argv[1]](*sys.argv[2:])
+    {"sound": sound, "args": launcher_args}[sys.argv[1]](*sys.argv[2:])

@@ -1,8 +1,7 @@
 #pragma once
 
 // The rules the game's state keeps after every event and every frame, whatever
-// the player presses: checked by the fuzz target of the event handler and by
-// the autoplay soak.
+// the player presses: checked by the fuzz target of the event handler.
 
 #include <algorithm>
 #include <cmath>
