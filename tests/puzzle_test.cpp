@@ -65,10 +65,10 @@ TEST(MazeGenerator, TheFirstBoardsAndTheShuffleInSinglePrecision) {
 }
 
 TEST(MazeGenerator, PerfectMazesOverManySeeds) {
-  // The first seed's first draw is one of the states whose float rounds up to 2^32.
-  const std::uint32_t roundsUp = test::stepBack(4294967295u, 1664525u, 1013904223u);
+  // The first seed's first draw is 2^32 - 1, one of the states whose float
+  // rounds up to 2^32.
   for (const LevelInfo& level : kLevels)
-    for (std::uint32_t n = 0, seed = roundsUp; n <= 2000; seed = ++n * 2654435761u)
+    for (std::uint32_t n = 0, seed = 653637408u; n <= 2000; seed = ++n * 2654435761u)
       ASSERT_TRUE(perfect(generateMaze(level.columns, level.rows, seed))) << seed;
 }
 
