@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <tuple>
 
@@ -23,22 +24,34 @@ namespace {
 
 using Key = sf::Keyboard::Key;
 
+// The frame as drawn (not presented), read back.
+sf::Image capture(Game& game) {
+  game.drawFrame();
+  sf::Texture texture(game.window.getSize());
+  texture.update(game.window);
+  return texture.copyToImage();
+}
+
+// A difference leaves both pictures in the build's frames/ folder, for a
+// person to look at.
 ::testing::AssertionResult samePixels(const sf::Image& actual, const sf::Image& expected,
                                       const std::string& name) {
   const sf::Vector2u size = actual.getSize();
   if (expected.getSize() == size &&
       std::memcmp(actual.getPixelsPtr(), expected.getPixelsPtr(), 4ul * size.x * size.y) == 0)
     return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure()
-         << name << " differs; see " << test::saveForInspection(actual, name) << " and "
-         << test::saveForInspection(expected, name + "-expected");
+  const std::string file = SNOKRYSTAL_FRAMES_OUT "/" + name;
+  std::filesystem::create_directories(std::filesystem::path(file).parent_path());
+  static_cast<void>(actual.saveToFile(file + ".png") &&
+                    expected.saveToFile(file + "-expected.png"));
+  return ::testing::AssertionFailure() << name << " differs; see " << file << "(-expected).png";
 }
 
 // The frame against the picture of that path (its .png); a missing one has no pixels.
 ::testing::AssertionResult drawnAs(Game& game, const std::string& picture) {
   sf::Image expected;
   static_cast<void>(expected.loadFromFile(picture + ".png"));
-  return samePixels(test::capture(game), expected, picture);
+  return samePixels(capture(game), expected, picture);
 }
 
 // Draws a frame, then the same frame with nothing kept from earlier ones (no
@@ -48,13 +61,13 @@ using Key = sf::Keyboard::Key;
 ::testing::AssertionResult sameAsDrawnAfresh(Game& game, const std::string& name, bool remade) {
   const std::uint64_t madeBefore = game.winPicture.made;
   game.startedAt = std::chrono::steady_clock::now() + std::chrono::hours(24);
-  const sf::Image shown = test::capture(game);
+  const sf::Image shown = capture(game);
   if ((game.winPicture.made != madeBefore) != remade)
     return ::testing::AssertionFailure() << name << ": picture remade " << !remade;
   game.winPicture.shows.reset();
   game.sceneLayer.texts.clear();
   game.topLayer.texts.clear();
-  return samePixels(shown, test::capture(game), name);
+  return samePixels(shown, capture(game), name);
 }
 
 }  // namespace
@@ -99,7 +112,7 @@ TEST(Frames, TwoLevelsWonAndTheTitleWithTheirBestTimesUnderTheConfetti) {
 }
 
 TEST(Frames, WithoutFontsOnlyTheShapes) {
-  Game game(test::missingFonts());
+  Game game(FontPaths{{"no/1", "no/2", "no/3"}, {"no/4", "no/5", "no/6"}});
   EXPECT_TRUE(drawnAs(game, "tests/frames/no-fonts-title"));
   gameSrand(20240);
   test::win(game, Key::Num1);

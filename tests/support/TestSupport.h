@@ -21,10 +21,6 @@ namespace test {
 
 using namespace autoplay;
 
-// Sanitizer builds run several times slower and reserve address space.
-inline constexpr bool kSanitized =
-    __has_feature(address_sanitizer) || __has_feature(thread_sanitizer);
-
 inline constexpr float kFrame = 0.05f;
 
 // The digit key that starts a level on the title screen (0 for level 1).
@@ -38,14 +34,6 @@ inline void win(Game& game, Key digit) {
   press(game, digit);
   play(game, solution(game), kFrame);
 }
-
-// The frame as drawn (not presented), read back.
-sf::Image capture(Game& game);
-// Keeps a picture in the build's frames/ folder, for a person to look at.
-std::string saveForInspection(const sf::Image& image, const std::string& name);
-
-// Six font paths that do not exist.
-inline FontPaths missingFonts() { return {{"no/1", "no/2", "no/3"}, {"no/4", "no/5", "no/6"}}; }
 
 // A board with every inner wall open (the last column's and row's flags set).
 inline Board openBoard(int rows, int columns) {
