@@ -47,7 +47,7 @@ TEST(FrameTime, IsClampedToOneTwentiethOfASecond) {
   EXPECT_FLOAT_EQ(clampFrameTime(sf::seconds(3600)), 0.05f);
 }
 
-// Also runs under virtual screens of 1920x1080 and 1600x900 (tests/CMakeLists.txt).
+// Also runs on a virtual screen of 1600x900 (tests/CMakeLists.txt).
 TEST(Fullscreen, F11GoesFullScreenAndASecondF11ReturnsToTheWindow) {
   const std::vector<sf::VideoMode>& modes = sf::VideoMode::getFullscreenModes();
   if (modes.empty()) GTEST_SKIP() << "this display lists no full-screen mode";
