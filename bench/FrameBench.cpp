@@ -150,9 +150,7 @@ void measureBlock(Game& game, Scene& scene, int frames) {
     if (scene.state != nullptr) {
       game.playState() = *scene.state;
       if (scene.afresh) {
-        game.winPicture.shows.reset();
-        game.sceneLayer.texts.clear();
-        game.topLayer.texts.clear();
+        bench::forgetKeptDrawing(game);
       }
     }
     const Clock::time_point start = Clock::now();

@@ -82,6 +82,12 @@ void playWorstCase(Game& game) {
 
 }  // namespace
 
+void forgetKeptDrawing(Game& game) {
+  game.winPicture.shows.reset();
+  game.sceneLayer.texts.clear();
+  game.topLayer.texts.clear();
+}
+
 Scenes buildScenes(Game& game) {
   Scenes scenes;
   gameSrand(kRandomSeed);

@@ -21,6 +21,10 @@ struct Scenes {
   PlayState winScreen;  // the same win once the name entry has closed
 };
 
+// Drops what a frame keeps from the frames before it (the win picture, the
+// layers' laid-out texts): the next frame draws everything afresh.
+void forgetKeptDrawing(Game& game);
+
 // Builds every scene on a freshly constructed game, with the effects' random
 // numbers and level 5's maze fixed, so every run sees the same pictures;
 // leaves the game on the title screen. Sound is switched off first (M), so

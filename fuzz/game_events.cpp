@@ -1,5 +1,5 @@
 // Fuzz target: a real Game under a virtual X server, fed any sequence of key,
-// text, focus, resize, mouse and close events through its own event handler,
+// text, focus, resize and close events through its own event handler,
 // with a frame between events. After every event and every frame the rules of
 // brokenRule below must hold, whatever the player presses.
 //
@@ -7,7 +7,7 @@
 // Input format (of the seed corpus too): a sequence of
 // operations, each an opcode byte (taken modulo 16) and its argument bytes;
 // missing bytes read as 0.
-//   0-3, 15  key pressed        key byte (from 192 on: any key code, from one more byte)
+//   0-3, 13, 15  key pressed    key byte (from 192 on: any key code, from one more byte)
 //   4        key released       key byte
 //   5, 6     text entered       code byte (0-127 as is, else a code from a table)
 //   7        frames             1 + byte % 16 frames
@@ -15,7 +15,6 @@
 //   9        resized            width byte x 8, height byte x 8
 //   10, 11   focus lost / gained
 //   12       draw the frame
-//   13       mouse button / wheel
 //   14       close, when byte % 16 is 0 (ends the input, as it ends the game);
 //            else focus lost
 
@@ -143,11 +142,6 @@ struct Harness {
     }
     if (op == 9) return sf::Event::Resized{{next() * 8u, next() * 8u}};
     if (op == 11) return sf::Event::FocusGained{};
-    // A braced list reads its bytes in order: the button or wheel, then x and y.
-    if (op == 13 && next() % 2 == 0)
-      return sf::Event::MouseButtonPressed{sf::Mouse::Button::Left, {next(), next()}};
-    if (op == 13)
-      return sf::Event::MouseWheelScrolled{sf::Mouse::Wheel::Vertical, 1.f, {next(), next()}};
     // Closing ends the input and the next one opens a new window, as costly
     // as F11: only one argument byte in sixteen closes.
     if (op == 14 && next() % 16 == 0) return sf::Event::Closed{};

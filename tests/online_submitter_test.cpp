@@ -72,11 +72,11 @@ TEST(Submitter, ThreadThatCannotStartLeavesTheSubmitterIdle) {
 }
 
 // Wins one after another, each name sent to the test leaderboard and the
-// outcome awaited through the game's own frames: every way an exchange ends
-// reaches the win screen whole (how the client reads each: online_client_test),
-// and while an answer is held a second win's name is refused, never sent and
-// never called back, and the game closed then does not wait for the worker. The invariants of any
-// play: fuzz/game_events.cpp.
+// outcome awaited through the game's own frames: an outcome reaches the win
+// screen whole (every way an exchange ends: online_client_test.cpp), and while
+// an answer is held a second win's name is refused, never sent and never
+// called back, and the game closed then does not wait for the worker. The
+// invariants of any play: fuzz/game_events.cpp.
 TEST(Submitter, EveryOutcomeReachesTheWinScreenAndASecondNameWaitsForNone) {
   using Key = sf::Keyboard::Key;
   test::ScoreServer server;
@@ -93,16 +93,6 @@ TEST(Submitter, EveryOutcomeReachesTheWinScreenAndASecondNameWaitsForNone) {
     }
     test::type(game, name + "\r");
   };
-  const auto outcome = [&game] {
-    EXPECT_TRUE(test::eventually([&game] {
-      game.handleEvents();
-      return game.resultReady;
-    }));
-    const ScoreResult& r = game.lastResult;
-    const std::string shown = std::format("{} {} {} {}", r.ok, r.place, r.total, r.error);
-    test::press(game, Key::Space);  // dismissed: the win menu again
-    return shown;
-  };
   const std::string placed = R"({"ok":true,"plass":3,"totalt":41})", failed(kSendFailedPrefix);
   for (const auto& [mode, status, body, name, expected] :
        std::initializer_list<std::tuple<const char*, int, std::string, std::string, std::string>>{
@@ -112,7 +102,14 @@ TEST(Submitter, EveryOutcomeReachesTheWinScreenAndASecondNameWaitsForNone) {
     server.behave(mode, status, body);
     game.submitter.endpoint = server.endpoint(1500);
     winAndSend(name);
-    EXPECT_TRUE(std::regex_match(outcome(), std::regex(expected))) << mode;
+    EXPECT_TRUE(test::eventually([&game] {
+      game.handleEvents();
+      return game.resultReady;
+    }));
+    const ScoreResult& r = game.lastResult;
+    const std::string shown = std::format("{} {} {} {}", r.ok, r.place, r.total, r.error);
+    EXPECT_TRUE(std::regex_match(shown, std::regex(expected))) << mode << ": " << shown;
+    test::press(game, Key::Space);  // dismissed: the win menu again
   }
   server.behave("hold", 200, placed);  // until the gate opens
   game.submitter.endpoint = server.endpoint(60000);

@@ -64,9 +64,7 @@ sf::Image capture(Game& game) {
   const sf::Image shown = capture(game);
   if ((game.winPicture.made != madeBefore) != remade)
     return ::testing::AssertionFailure() << name << ": picture remade " << !remade;
-  game.winPicture.shows.reset();
-  game.sceneLayer.texts.clear();
-  game.topLayer.texts.clear();
+  bench::forgetKeptDrawing(game);
   return samePixels(shown, capture(game), name);
 }
 

@@ -114,10 +114,13 @@ TEST_F(Rules, MenusWrapAndIgnoreKeysAndEventsWithoutMeaning) {
   // item that was destroyed.
   test::press(game, {Key::Escape, Key::Down, Key::Down, Key::Enter, Key::Enter});
   EXPECT_EQ(std::pair(game.state, game.levelIndex), std::pair(GameState::Playing, 0));
-  // Focus, a resize and a released key change nothing; the view keeps pixels square.
+  // Focus, a resize, a released key and the mouse change nothing; the view
+  // keeps pixels square.
   const auto before = snapshot(game);
   test::send(game, {sf::Event::FocusLost{}, sf::Event::Resized{{1000, 600}},
-                    sf::Event::KeyReleased{Key::Escape}});
+                    sf::Event::KeyReleased{Key::Escape},
+                    sf::Event::MouseButtonPressed{sf::Mouse::Button::Left, {10, 20}},
+                    sf::Event::MouseWheelScrolled{sf::Mouse::Wheel::Vertical, 1.f, {10, 20}}});
   EXPECT_TRUE(snapshot(game) == before);
   EXPECT_EQ(std::pair(game.window.getView().getSize(), game.window.getView().getCenter()),
             std::pair(sf::Vector2f(1000, 600), sf::Vector2f(500, 300)));
