@@ -24,14 +24,6 @@ namespace {
 
 using Key = sf::Keyboard::Key;
 
-// The frame as drawn (not presented), read back.
-sf::Image capture(Game& game) {
-  game.drawFrame();
-  sf::Texture texture(game.window.getSize());
-  texture.update(game.window);
-  return texture.copyToImage();
-}
-
 // A difference leaves both pictures in the build's frames/ folder, for a
 // person to look at.
 ::testing::AssertionResult samePixels(const sf::Image& actual, const sf::Image& expected,
@@ -51,7 +43,7 @@ sf::Image capture(Game& game) {
 ::testing::AssertionResult drawnAs(Game& game, const std::string& picture) {
   sf::Image expected;
   static_cast<void>(expected.loadFromFile(picture + ".png"));
-  return samePixels(capture(game), expected, picture);
+  return samePixels(autoplay::drawnFrame(game), expected, picture);
 }
 
 // Draws a frame, then the same frame with nothing kept from earlier ones (no
@@ -61,11 +53,11 @@ sf::Image capture(Game& game) {
 ::testing::AssertionResult sameAsDrawnAfresh(Game& game, const std::string& name, bool remade) {
   const std::uint64_t madeBefore = game.winPicture.made;
   game.startedAt = std::chrono::steady_clock::now() + std::chrono::hours(24);
-  const sf::Image shown = capture(game);
+  const sf::Image shown = autoplay::drawnFrame(game);
   if ((game.winPicture.made != madeBefore) != remade)
     return ::testing::AssertionFailure() << name << ": picture remade " << !remade;
   bench::forgetKeptDrawing(game);
-  return samePixels(shown, capture(game), name);
+  return samePixels(shown, autoplay::drawnFrame(game), name);
 }
 
 }  // namespace

@@ -15,8 +15,6 @@
 #include "puzzle/Maze.h"
 #include "tools/Autoplay.h"
 
-struct Game;
-
 namespace test {
 
 using namespace autoplay;
