@@ -119,12 +119,12 @@ struct SilentServer {
   // Takes the client's connection and waits until it has sent its hello.
   bool awaitHello() {
     pollfd waiting{listener, POLLIN, 0};
-    if (::poll(&waiting, 1, 10000) <= 0 ||
-        (connection = ::accept(listener, nullptr, nullptr)) < 0) {
+    if (::poll(&waiting, 1, 10000) <= 0) {
       return false;
     }
+    connection = ::accept(listener, nullptr, nullptr);
     waiting = {connection, POLLIN, 0};
-    return ::poll(&waiting, 1, 10000) > 0;
+    return connection >= 0 && ::poll(&waiting, 1, 10000) > 0;
   }
   // Closes the connection: the waiting client sees the end at once.
   void drop() {
