@@ -36,6 +36,7 @@ ROOT_PACKAGES=(
 )
 
 say() { printf '[snokrystal] %s\n' "$*" >&2; }
+die() { say "error: $*"; exit 1; }
 
 # The one way a script moves into the build environment. Outside it, a script
 # does its own set-up, runs itself again there and exits:
@@ -51,7 +52,6 @@ run_self_inside() {
   shift
   SNOKRYSTAL_INSIDE=1 "$runner" "$REPO/scripts/$(basename "$0")" "$@"
 }
-die() { say "error: $*"; exit 1; }
 
 as_root() {
   if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
