@@ -79,13 +79,13 @@ TEST(Submitter, ThreadThatCannotStartLeavesTheSubmitterIdle) {
 // shows when it comes). A game closed while its worker waits does not wait
 // for it. The invariants of any play: fuzz/game_events.cpp.
 TEST(Submitter, EveryOutcomeReachesTheWinScreenAndASecondNameWaitsForNone) {
-  using Key = sf::Keyboard::Key;
   test::ScoreServer server;
   auto owned = std::make_unique<Game>();
   Game& game = *owned;
   std::vector<std::string> sent;
   const auto winAndSend = [&](const std::string& name) {
-    test::press(game, game.state == GameState::Menu ? Key::Num1 : Key::Enter);  // the next level
+    // From the title, or to the next level by the win menu's first item.
+    test::press(game, game.state == GameState::Menu ? test::Key::Num1 : test::Key::Enter);
     test::play(game, test::solution(game), test::kFrame);
     test::advance(game, 7);  // past the typing cooldown
     const std::string kept = name.empty() ? "Anonym" : name.substr(0, kLongestName);
@@ -98,7 +98,7 @@ TEST(Submitter, EveryOutcomeReachesTheWinScreenAndASecondNameWaitsForNone) {
       game.handleEvents();
       return game.resultReady;
     }));
-    test::press(game, Key::Space);  // dismissed: the win menu again, the result kept
+    test::press(game, test::Key::Space);  // dismissed: the win menu again, the result kept
     const ScoreResult& r = game.lastResult;
     return std::format("{} {} {} {}", r.ok, r.place, r.total, r.error);
   };
@@ -120,6 +120,8 @@ TEST(Submitter, EveryOutcomeReachesTheWinScreenAndASecondNameWaitsForNone) {
   EXPECT_TRUE(game.submitter.isBusy() && !game.nameEntryActive);
   server.openGate();
   EXPECT_EQ(outcome(), "true 3 41 ");
+  ASSERT_TRUE(test::eventually([&] { return game.submitter.busy.use_count() == 1; }));
+  EXPECT_FALSE(game.scoreInbox->take()) << "the refused submission called back";
   server.behave("hold", 200, placed);
   winAndSend("last");
   const auto [inbox, busy] = std::pair(game.scoreInbox, game.submitter.busy);
