@@ -31,7 +31,6 @@
 #include <string>
 #include <string_view>
 #include <thread>
-#include <utility>
 #include <vector>
 
 #include <SFML/OpenGL.hpp>
@@ -234,30 +233,6 @@ bool runProbe(const char* name, std::vector<double>& times, long& peak) {
   return true;
 }
 
-// Two frames of each scene must record the same drawing: a member that a
-// frame changes and Game::playState() leaves out would make the scene drift
-// from frame to frame, and the benchmark stops instead of measuring another
-// picture. The name's cursor blinks with the clock; it is held still here.
-bool scenesStandStill(Game& game, const bench::Scenes& scenes) {
-  const auto startedAt = std::exchange(game.startedAt, Clock::now() + std::chrono::hours(24));
-  bool still = true;
-  for (const PlayState* scene :
-       {&scenes.title, &scenes.levelOne, &scenes.worstCase, &scenes.nameEntry, &scenes.winScreen}) {
-    std::vector<Canvas::Recording> drawn;
-    for (int i = 0; i < 2; ++i) {
-      game.playState() = *scene;
-      game.handleEvents();
-      game.update(bench::kFrameStep);
-      game.drawFrame();
-      drawn.push_back(game.sceneLayer.recording);
-      drawn.push_back(game.topLayer.recording);
-    }
-    still = still && drawn[0] == drawn[2] && drawn[1] == drawn[3];
-  }
-  game.startedAt = startedAt;
-  return still;
-}
-
 const char* verdict(bool met) { return met ? "met" : "NOT met"; }
 
 }  // namespace
@@ -303,7 +278,8 @@ int main(int argc, char** argv) {
                                           .totalTimeoutMs = 600000};
 
   const bench::Scenes scenes = bench::buildScenes(game);
-  if (!scenesStandStill(game, scenes)) {
+  if (!std::ranges::all_of(scenes.all(),
+                           [&](const PlayState* s) { return bench::standsStill(game, *s); })) {
     (void)std::fprintf(stderr,
                        "a scene drifts from frame to frame: is a member of the Game "
                        "missing from Game::playState()?\n");

@@ -1,5 +1,9 @@
 #include "bench/Scenes.h"
 
+#include <chrono>
+#include <utility>
+#include <vector>
+
 #include "fx/GameRandom.h"
 #include "puzzle/Slide.h"
 #include "tools/Autoplay.h"
@@ -81,6 +85,22 @@ void playWorstCase(Game& game) {
 }
 
 }  // namespace
+
+bool standsStill(Game& game, const PlayState& scene) {
+  const auto startedAt =
+      std::exchange(game.startedAt, std::chrono::steady_clock::now() + std::chrono::hours(24));
+  std::vector<Canvas::Recording> drawn;
+  for (int i = 0; i < 2; ++i) {
+    game.playState() = scene;
+    game.handleEvents();
+    game.update(kFrameStep);
+    game.drawFrame();
+    drawn.push_back(game.sceneLayer.recording);
+    drawn.push_back(game.topLayer.recording);
+  }
+  game.startedAt = startedAt;
+  return drawn[0] == drawn[2] && drawn[1] == drawn[3];
+}
 
 void forgetKeptDrawing(Game& game) {
   game.winPicture.shows.reset();

@@ -4,6 +4,7 @@
 // through its keyboard handler. Each is a copy of the game's play state
 // (PlayState, app/Game.h), put back whole before every measured frame.
 
+#include <array>
 #include <cstdint>
 
 #include "app/Game.h"
@@ -19,7 +20,17 @@ struct Scenes {
   PlayState worstCase;  // level 5: 24-cell trail, mid-slide, 160 sparks, 3 cracks, confetti
   PlayState nameEntry;  // level 1 won, a name typed, confetti falling
   PlayState winScreen;  // the same win once the name entry has closed
+
+  std::array<const PlayState*, 5> all() const {
+    return {&title, &levelOne, &worstCase, &nameEntry, &winScreen};
+  }
 };
+
+// Whether two frames of the scene record the same drawing. A member that a
+// frame changes and Game::playState() leaves out would make the scene drift
+// from frame to frame, and the benchmark stops instead of measuring another
+// picture. The name's cursor blinks with the clock; it is held still here.
+bool standsStill(Game& game, const PlayState& scene);
 
 // Drops what a frame keeps from the frames before it (the win picture, the
 // layers' laid-out texts): the next frame draws everything afresh.
