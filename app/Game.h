@@ -7,6 +7,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include <SFML/Graphics.hpp>
@@ -149,4 +151,21 @@ struct Game {
   ScoreResult lastResult;
   bool resultReady = false;
   std::vector<Particle> particles;
+
+  // Every member above that a frame reads and may change, as one value: a
+  // scene of the game is a copy of it (PlayState), put back whole with
+  // playState() = scene. A member added to the Game belongs in this list
+  // unless it is the window or an asset, a cache of what the listed ones
+  // draw (the layers' texts, the win picture), or the submission's plumbing.
+  auto playState() {
+    return std::tie(effects, *hud, state, levelIndex, board, playerCol, playerRow, columns, rows,
+                    tileSize, boardOffset, sliding, slideFrom, slideTo, targetCol, targetRow,
+                    slideProgress, slideElapsed, idlePhase, moves, elapsedTime, timerRunning,
+                    bestRecords, trail, menuSelection, menuItems, playerName, nameEntryActive,
+                    nameInputCooldown, lastResult, resultReady, particles);
+  }
 };
+
+// A copy of Game::playState(): one scene of the game, whole.
+using PlayState = decltype(std::apply([](const auto&... member) { return std::tuple(member...); },
+                                      std::declval<Game&>().playState()));

@@ -10,10 +10,6 @@ bool isUp(Key key) { return key == Key::Up || key == Key::W; }
 bool isDown(Key key) { return key == Key::Down || key == Key::S; }
 bool isConfirm(Key key) { return key == Key::Enter || key == Key::Space; }
 
-constexpr float kTwoPi = 6.2831855f;
-constexpr float kSlidingPhaseSpeed = 4.8f;
-constexpr float kRestingPhaseSpeed = 1.2f;
-
 void handleTitleKey(Game& game, Key key) {
   if (isUp(key)) {
     game.menuSelection = (game.menuSelection + kLevelCount - 1) % kLevelCount;
@@ -146,40 +142,4 @@ bool Game::handleEvent(const sf::Event& event) {
   }
   // "AVSLUTT" closes the window too; nothing after it is handled.
   return window.isOpen();
-}
-
-void Game::update(float dt) {
-  updateConfetti(particles, dt, static_cast<float>(window.getSize().y));
-  if (nameInputCooldown > 0.f) {
-    nameInputCooldown -= dt;
-  }
-  // Timer, glow, slide and effects stand still outside play.
-  if (state != GameState::Playing) {
-    return;
-  }
-  if (timerRunning) {
-    elapsedTime += dt;
-  }
-  idlePhase += dt * (sliding ? kSlidingPhaseSpeed : kRestingPhaseSpeed);
-  if (idlePhase > kTwoPi) {
-    idlePhase -= kTwoPi;
-  }
-  if (sliding) {
-    slideElapsed += dt;
-    slideProgress = slideElapsed / kSlideDuration;
-    if (slideProgress >= 1.f) {
-      sliding = false;
-      slideProgress = 1.f;
-      playerCol = targetCol;
-      playerRow = targetRow;
-      // Only a slide that comes to rest on the goal wins.
-      if (playerCol == columns - 1 && playerRow == rows - 1) {
-        triggerWin();
-        return;
-      }
-    }
-  }
-  effects.update();
-  hud->refresh(elapsedTime, moves, kLevels[static_cast<std::size_t>(levelIndex)].label,
-               bestRecords[static_cast<std::size_t>(levelIndex)]);
 }

@@ -1,13 +1,13 @@
 // Fuzz target: a real Game under a virtual X server, fed any sequence of key,
-// text, focus, resize, mouse and close events through its own event handler,
+// text, focus, resize and close events through its own event handler,
 // with a frame between events. After every event and every frame the rules of
-// tests/support/GameInvariants.h must hold.
+// brokenRule below must hold, whatever the player presses.
 //
 // Run it from anywhere: it changes to the repository root for the fonts.
 // Input format (of the seed corpus too): a sequence of
 // operations, each an opcode byte (taken modulo 16) and its argument bytes;
 // missing bytes read as 0.
-//   0-3, 15  key pressed        key byte (from 192 on: any key code, from one more byte)
+//   0-3, 13, 15  key pressed    key byte (from 192 on: any key code, from one more byte)
 //   4        key released       key byte
 //   5, 6     text entered       code byte (0-127 as is, else a code from a table)
 //   7        frames             1 + byte % 16 frames
@@ -15,12 +15,12 @@
 //   9        resized            width byte x 8, height byte x 8
 //   10, 11   focus lost / gained
 //   12       draw the frame
-//   13       mouse button / wheel
 //   14       close, when byte % 16 is 0 (ends the input, as it ends the game);
 //            else focus lost
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdint>
@@ -30,9 +30,9 @@
 #include <string>
 #include <thread>
 #include <tuple>
+#include <utility>
 
 #include "app/Game.h"
-#include "support/GameInvariants.h"
 #include "tools/Autoplay.h"
 
 namespace {
@@ -51,6 +51,44 @@ constexpr std::array kKeys{Key::Up, Key::Down, Key::Left, Key::Right, Key::W, Ke
 constexpr std::array<char32_t, 12> kTextCodes{8, 13, 0, 127, 0xE5, 0xF8, 0xC5, 0x1F600, 0x10FFFF,
     0xD800, 0x110000, 0xFFFFFFFF};
 // clang-format on
+
+// The first rule broken, or an empty text. The move count never goes down
+// within a level: it may drop only through a fresh start of a level, which
+// leaves the figure on the start cell with no moves, no trail and the clock
+// at 0. Call right after every event and every frame; lastMoves carries the
+// count from one call to the next.
+std::string brokenRule(const Game& game, std::int32_t& lastMoves) {
+  const std::int32_t movesBefore = std::exchange(lastMoves, game.moves);
+  const bool playing = game.state == GameState::Playing;
+  // While playing the selection is unused: 0 after a level start, or the
+  // item highlighted when the pause menu was left.
+  const int listed =
+      game.state == GameState::Menu ? kLevelCount : static_cast<int>(game.menuItems.size());
+  const auto goodByte = [](char c) { return c >= 32 && c <= 126; };
+  if (game.menuSelection < 0 || game.menuSelection >= std::max(listed, playing ? 1 : 0)) {
+    return "selection outside its list";
+  }
+  if (game.playerName.size() > kLongestName) return "name longer than 16 bytes";
+  if (!std::ranges::all_of(game.playerName, goodByte)) return "name byte outside 32 ... 126";
+  if (game.trail.size() > kTrailLength) return "trail longer than 24 cells";
+  const bool freshStart = playing && game.moves == 0 && game.elapsedTime == 0.f &&
+                          game.playerRow == 0 && game.playerCol == 0 && game.trail.empty() &&
+                          !game.sliding;
+  if (game.moves < movesBefore && !freshStart) return "move count went down within a level";
+  // (A level index outside the table or a board smaller than its size reads
+  // past the end, which AddressSanitizer reports.)
+  if (game.state == GameState::Menu && game.rows == 0) return {};  // no board yet
+  const auto inside = [&game](GridCell cell) {
+    return cell.row >= 0 && cell.row < game.rows && cell.column >= 0 && cell.column < game.columns;
+  };
+  if (!inside({game.playerRow, game.playerCol}) || !std::ranges::all_of(game.trail, inside) ||
+      (game.sliding && !inside({game.targetRow, game.targetCol}))) {
+    return "figure, slide or trail outside the board";
+  }
+  const bool onGoal = GridCell{game.playerRow, game.playerCol} == goalCell(game.rows, game.columns);
+  if (game.state == GameState::Won && !onGoal) return "won without standing on the goal";
+  return {};
+}
 
 struct Harness {
   std::unique_ptr<Game> game;
@@ -74,7 +112,7 @@ struct Harness {
 
   // False once the game is closed.
   bool verify(const char* where) {
-    if (const std::string broken = invariants::check(*game, lastMoves); !broken.empty()) {
+    if (const std::string broken = brokenRule(*game, lastMoves); !broken.empty()) {
       static_cast<void>(std::fprintf(stderr, "invariant broken %s: %s\n", where, broken.c_str()));
       std::abort();
     }
@@ -85,11 +123,10 @@ struct Harness {
   }
 
   // Passes of the main loop without presenting: the window's own queue and
-  // any score result, then the update.
+  // any score result, then the update; what the two leave is checked together.
   bool frames(int count) {
     for (; count > 0; --count) {
       game->handleEvents();
-      if (!verify("after the window's events")) return false;
       game->update(dt);
       if (!verify("after a frame")) return false;
     }
@@ -104,11 +141,6 @@ struct Harness {
     }
     if (op == 9) return sf::Event::Resized{{next() * 8u, next() * 8u}};
     if (op == 11) return sf::Event::FocusGained{};
-    // A braced list reads its bytes in order: the button or wheel, then x and y.
-    if (op == 13 && next() % 2 == 0)
-      return sf::Event::MouseButtonPressed{sf::Mouse::Button::Left, {next(), next()}};
-    if (op == 13)
-      return sf::Event::MouseWheelScrolled{sf::Mouse::Wheel::Vertical, 1.f, {next(), next()}};
     // Closing ends the input and the next one opens a new window, as costly
     // as F11: only one argument byte in sixteen closes.
     if (op == 14 && next() % 16 == 0) return sf::Event::Closed{};

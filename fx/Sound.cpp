@@ -9,7 +9,6 @@ namespace {
 
 constexpr std::size_t kNoiseLength = 2425;  // 55 ms
 constexpr std::size_t kToneLength = 1764;   // 40 ms
-constexpr float kTwoPi = 6.2831855f;
 constexpr float kLoudest = 32767.f;
 
 // Each variant starts its glide from its own frequency.

@@ -12,6 +12,9 @@
 inline constexpr std::size_t kMoveSampleCount = 3087;
 inline constexpr unsigned kMoveSampleRate = 44100;
 inline constexpr int kVoiceCount = 4;
+// A full turn in radians, as the tone's phase and the figure's glow
+// (Game::idlePhase) count it.
+inline constexpr float kTwoPi = 6.2831855f;
 
 // A move sound: a high-passed noise burst over a tone gliding to 400 Hz.
 // Draws 2425 values from gameRand.

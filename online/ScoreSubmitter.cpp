@@ -15,23 +15,12 @@ void runSubmission(SubmissionTask& task) {
   }
 }
 
-ScoreSubmitter::~ScoreSubmitter() {
-  // A worker in flight is not waited for: it owns its task, the busy flag and
-  // whatever its callback holds, so it never comes back to this object.
-  if (worker.joinable()) {
-    worker.detach();
-  }
-}
-
 void ScoreSubmitter::submit(const std::string& gameId, std::int32_t score, const std::string& name,
                             std::function<void(ScoreResult)> callback) {
   // Test and set in one step, on the calling thread: no second submission can
   // slip in between.
   if (busy->exchange(true)) {
     return;  // refused; the callback goes away unrun
-  }
-  if (worker.joinable() && worker.get_id() != std::this_thread::get_id()) {
-    worker.join();
   }
 
   auto task = std::make_shared<SubmissionTask>(SubmissionTask{.busy = busy,
@@ -53,6 +42,10 @@ void ScoreSubmitter::submit(const std::string& gameId, std::int32_t score, const
     }
     return;
   }
+  // Detached at once, so the worker never holds a thread on return and there
+  // is nothing to join or detach later. A worker in flight is not waited for:
+  // it owns its task, the busy flag and whatever its callback holds, so it
+  // never comes back to this object.
   worker.detach();
 }
 

@@ -28,14 +28,13 @@ void runSubmission(SubmissionTask& task);
 
 // Sends scores on a detached background thread, one at a time.
 struct ScoreSubmitter {
-  std::thread worker;
+  std::thread worker;  // empty but for the moment between a start and its detach
   std::shared_ptr<std::atomic<bool>> busy = std::make_shared<std::atomic<bool>>(false);
   std::optional<ScoreEndpoint> endpoint;  // set by tests only; else the leaderboard
 
   ScoreSubmitter() = default;
   ScoreSubmitter(const ScoreSubmitter&) = delete;
   ScoreSubmitter& operator=(const ScoreSubmitter&) = delete;
-  ~ScoreSubmitter();
 
   // Refused (the callback dropped unrun) while a submission is in flight.
   // When no thread can be started, busy stays false and the callback gets a

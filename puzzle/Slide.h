@@ -12,6 +12,9 @@ struct GridCell {
   friend bool operator==(const GridCell&, const GridCell&) = default;
 };
 
+// The goal: the bottom-right cell of a board of that size.
+constexpr GridCell goalCell(int rows, int columns) { return {rows - 1, columns - 1}; }
+
 // A cell passed by a slide, as (column, row).
 struct PassedCell {
   std::int32_t column = 0;

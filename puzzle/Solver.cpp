@@ -18,7 +18,7 @@ std::optional<std::vector<MazeStep>> solveBoard(const Board& board, int rows, in
            static_cast<std::size_t>(cell.column);
   };
   std::vector<Reached> reached(static_cast<std::size_t>(rows) * static_cast<std::size_t>(columns));
-  const GridCell goal{rows - 1, columns - 1};
+  const GridCell goal = goalCell(rows, columns);
   constexpr std::array<MazeStep, 4> kSteps{{{-1, 0}, {1, 0}, {0, -1}, {0, 1}}};
   std::deque<GridCell> queue{from};
   reached[at(from)].seen = true;

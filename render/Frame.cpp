@@ -110,7 +110,8 @@ void Game::drawCheckerTint(Canvas& canvas) const {
 
 void Game::drawBoardMarkers(Canvas& canvas, int boardColumns, int boardRows, float tile,
                             sf::Vector2f offset) const {
-  const sf::Vector2f goal = cellCorner(boardRows - 1, boardColumns - 1, tile, offset);
+  const GridCell goalAt = goalCell(boardRows, boardColumns);
+  const sf::Vector2f goal = cellCorner(goalAt.row, goalAt.column, tile, offset);
   canvas.rect(offset, {tile, tile}, withAlpha(kGreen, 30));
   canvas.rect(goal, {tile, tile}, withAlpha(kGreen, 45));
   const sf::Vector2f centre = goal + sf::Vector2f(tile / 2.f, tile / 2.f);

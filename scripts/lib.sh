@@ -38,6 +38,21 @@ ROOT_PACKAGES=(
 say() { printf '[snokrystal] %s\n' "$*" >&2; }
 die() { say "error: $*"; exit 1; }
 
+# The one way a script moves into the build environment. Outside it, a script
+# does its own set-up, runs itself again there and exits:
+#   inside_env || { "$REPO/scripts/setup"; run_self_inside in_env "$@"; exit; }
+# inside_env is true in every command the build environment runs (in_env,
+# in_windows_env and the desktop's sandbox set SNOKRYSTAL_INSIDE, and so does
+# run_self_inside where the host itself builds natively).
+inside_env() { [ -n "${SNOKRYSTAL_INSIDE:-}" ]; }
+# run_self_inside RUNNER [ARGS...]: the calling script again through RUNNER
+# (in_env, or in_windows_env for the Windows build), with ARGS.
+run_self_inside() {
+  local runner=$1
+  shift
+  SNOKRYSTAL_INSIDE=1 "$runner" "$REPO/scripts/$(basename "$0")" "$@"
+}
+
 as_root() {
   if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }
@@ -113,7 +128,7 @@ sandbox_args() {
   args=(--bind "$ROOT" / --proc /proc --dev /dev --tmpfs /run --perms 1777 --tmpfs /tmp "$@"
     --bind "$REPO" "$REPO" --chdir "$dir"
     --setenv PATH /usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin
-    --setenv HOME /root --unsetenv LD_LIBRARY_PATH --unsetenv PYTHONPATH)
+    --setenv HOME /root --setenv SNOKRYSTAL_INSIDE 1 --unsetenv LD_LIBRARY_PATH --unsetenv PYTHONPATH)
   if [ -n "${DISPLAY:-}" ] && [ -d /tmp/.X11-unix ]; then
     args+=(--bind /tmp/.X11-unix /tmp/.X11-unix)
     if [ -n "${XAUTHORITY:-}" ] && [ -f "$XAUTHORITY" ]; then

@@ -3,15 +3,15 @@
 // Runs on its own virtual 1920x1080 screen (tests/CMakeLists.txt). A frame
 // that differs is written under build/frames/; when a change of the look is
 // meant, rerun snokrystal_pictures for docs/ and copy the others over.
-// The frame draws its many small shapes in batches, keeps its texts laid out
-// between frames and the win screen's scene as a picture: a batch must give
-// exactly the pixels of its shapes drawn one by one, and a frame exactly those
-// of the same frame drawn with nothing kept.
+// The frame keeps its texts laid out between frames and the win screen's
+// scene as a picture: a frame must give exactly the pixels of the same frame
+// drawn with nothing kept.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -21,9 +21,6 @@
 #include "app/Game.h"
 #include "bench/Scenes.h"
 #include "fx/GameRandom.h"
-#include "render/Batch.h"
-#include "render/Draw.h"
-#include "render/Look.h"
 #include "support/TestSupport.h"
 #include "tools/IconArt.h"
 
@@ -31,22 +28,26 @@ namespace {
 
 using Key = sf::Keyboard::Key;
 
+// A difference leaves both pictures in the build's frames/ folder, for a
+// person to look at.
 ::testing::AssertionResult samePixels(const sf::Image& actual, const sf::Image& expected,
                                       const std::string& name) {
   const sf::Vector2u size = actual.getSize();
   if (expected.getSize() == size &&
       std::memcmp(actual.getPixelsPtr(), expected.getPixelsPtr(), 4ul * size.x * size.y) == 0)
     return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure()
-         << name << " differs; see " << test::saveForInspection(actual, name) << " and "
-         << test::saveForInspection(expected, name + "-expected");
+  const std::string file = SNOKRYSTAL_FRAMES_OUT "/" + name;
+  std::filesystem::create_directories(std::filesystem::path(file).parent_path());
+  static_cast<void>(actual.saveToFile(file + ".png") &&
+                    expected.saveToFile(file + "-expected.png"));
+  return ::testing::AssertionFailure() << name << " differs; see " << file << "(-expected).png";
 }
 
 // The frame against the picture of that path (its .png); a missing one has no pixels.
 ::testing::AssertionResult drawnAs(Game& game, const std::string& picture) {
   sf::Image expected;
   static_cast<void>(expected.loadFromFile(picture + ".png"));
-  return samePixels(test::capture(game), expected, picture);
+  return samePixels(autoplay::drawnFrame(game), expected, picture);
 }
 
 // Draws a frame, then the same frame with nothing kept from earlier ones (no
@@ -56,13 +57,11 @@ using Key = sf::Keyboard::Key;
 ::testing::AssertionResult sameAsDrawnAfresh(Game& game, const std::string& name, bool remade) {
   const std::uint64_t madeBefore = game.winPicture.made;
   game.startedAt = std::chrono::steady_clock::now() + std::chrono::hours(24);
-  const sf::Image shown = test::capture(game);
+  const sf::Image shown = autoplay::drawnFrame(game);
   if ((game.winPicture.made != madeBefore) != remade)
     return ::testing::AssertionFailure() << name << ": picture remade " << !remade;
-  game.winPicture.shows.reset();
-  game.sceneLayer.texts.clear();
-  game.topLayer.texts.clear();
-  return samePixels(shown, test::capture(game), name);
+  bench::forgetKeptDrawing(game);
+  return samePixels(shown, autoplay::drawnFrame(game), name);
 }
 
 }  // namespace
@@ -107,7 +106,7 @@ TEST(Frames, TwoLevelsWonAndTheTitleWithTheirBestTimesUnderTheConfetti) {
 }
 
 TEST(Frames, WithoutFontsOnlyTheShapes) {
-  Game game(test::missingFonts());
+  Game game(FontPaths{{"no/1", "no/2", "no/3"}, {"no/4", "no/5", "no/6"}});
   EXPECT_TRUE(drawnAs(game, "tests/frames/no-fonts-title"));
   gameSrand(20240);
   test::win(game, Key::Num1);
@@ -139,58 +138,24 @@ TEST(Frames, TheIconAtEachSizeAndItsIconFile) {
   EXPECT_TRUE(committed == icon::icoFile(drawn)) << "assets/icon/snokrystal.ico is out of date";
 }
 
-// The worst case's own confetti, turned about its centres, and squares, dots
-// and lines at fractional places over its trail's cells: each list as one
-// call, against each shape drawn on its own.
-TEST(Batching, AListDrawsThePixelsOfItsShapesOneByOne) {
-  Game game;
-  bench::restore(game, bench::buildScenes(game).worstCase);
-  ASSERT_TRUE(game.trail.size() == kTrailLength && game.particles.size() > 150);
-  sf::RenderTexture oneByOne(game.window.getSize()), batched(game.window.getSize());
-  for (sf::RenderTexture* texture : {&oneByOne, &batched}) texture->clear(look::kNight);
-  batch::Vertices triangles, lines;
-  for (const Particle& p : game.particles) {
-    sf::RectangleShape piece({p.width, p.height});
-    piece.setOrigin({p.width / 2.f, p.height / 2.f});
-    piece.setPosition({p.x, p.y});
-    piece.setRotation(sf::degrees(p.rotation));
-    piece.setFillColor(look::withAlpha(p.colour, 200));
-    oneByOne.draw(piece);
-    batch::addQuad(triangles, piece);
-  }
-  const float t = game.tileSize;
-  for (const GridCell& cell : game.trail) {
-    const sf::Vector2f at =
-        game.boardOffset + sf::Vector2f(cell.column + 0.3f, cell.row + 0.1f) * t;
-    const sf::Color colour = look::withAlpha(look::kPaleBlue, 40 + cell.row * 9);
-    draw::rect(oneByOne, at, {t - 0.5f, t * 0.7f}, colour);
-    batch::addRect(triangles, at, {t - 0.5f, t * 0.7f}, colour);
-    draw::circle(oneByOne, at, t * 0.13f, colour);
-    batch::addCircle(triangles, at, t * 0.13f, colour);
-    batch::addLine(lines, at, at + sf::Vector2f(t, 0.f), look::kWall);
-  }
-  for (std::size_t i = 0; i < lines.size(); i += 2)
-    oneByOne.draw(&lines[i], 2, sf::PrimitiveType::Lines);
-  batch::draw(batched, triangles, sf::PrimitiveType::Triangles);
-  batch::draw(batched, lines, sf::PrimitiveType::Lines);
-  for (sf::RenderTexture* texture : {&oneByOne, &batched}) texture->display();
-  EXPECT_TRUE(
-      samePixels(batched.getTexture().copyToImage(), oneByOne.getTexture().copyToImage(), "batch"));
-  // A lone trail cell is the oldest of many: no division by n - 1.
+// A lone trail cell is the oldest of many: no division by n - 1. (The
+// batches of every layer are pixel for pixel in the pictures above.)
+TEST(Trail, ALoneCellIsTheOldest) {
+  const Game game;
   Canvas lone;
-  game.drawTrail(lone, {GridCell{3, 4}}, t, game.boardOffset);
+  game.drawTrail(lone, {GridCell{3, 4}}, 36.f, {});
   EXPECT_EQ(std::get<Canvas::Vertices>(lone.recording.calls.at(0)).vertices.at(0).color.a, 10);
 }
 
 TEST(WinPicture, KeptWhileOnlyTheTopLayerChangesAndRemadeWhenTheRestDoes) {
   Game game;
   const bench::Scenes scenes = bench::buildScenes(game);
-  bench::restore(game, scenes.winScreen);
+  game.playState() = scenes.winScreen;
   ASSERT_TRUE(sameAsDrawnAfresh(game, "win-menu", true));
   autoplay::press(game, Key::Down);  // the moving selection is drawn over the picture
   ASSERT_EQ(game.menuSelection, 1);
   EXPECT_TRUE(sameAsDrawnAfresh(game, "win-menu-moved", false));
-  bench::restore(game, scenes.nameEntry);
+  game.playState() = scenes.nameEntry;
   EXPECT_TRUE(sameAsDrawnAfresh(game, "name-entry", true));
   autoplay::type(game, "Q");  // only the line over the panel changes
   ASSERT_EQ(game.playerName, "Ola NordmannQ");

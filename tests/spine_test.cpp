@@ -8,15 +8,6 @@
 #include "app/Game.h"
 #include "support/TestSupport.h"
 
-namespace {
-
-auto fonts(const Game& game) {
-  return std::tuple(game.fontsLoaded, game.monoFont.getInfo().family,
-                    game.displayFont.getInfo().family);
-}
-
-}  // namespace
-
 // A damaged download: the first 3,000 bytes of the game's face open without
 // error but hold no outlines; a garbage file does not open at all. Either is
 // a failed choice, and the third serves. The game's own faces, first in their
@@ -31,6 +22,9 @@ TEST(Fonts, ChainsFromTheGamesFacesToTheSystemFallbacksPastDamagedFiles) {
   ASSERT_TRUE(font.openFromFile(cut)) << "the cut face must open, or this shows nothing";
   const auto family = [&font](const std::string& path) {
     return font.openFromFile(path) ? font.getInfo().family : "";
+  };
+  const auto fonts = [](const Game& g) {
+    return std::tuple(g.fontsLoaded, g.monoFont.getInfo().family, g.displayFont.getInfo().family);
   };
   FontPaths paths = defaultFontPaths();
   paths.mono = {cut, garbage, paths.mono[1]};
@@ -47,7 +41,7 @@ TEST(FrameTime, IsClampedToOneTwentiethOfASecond) {
   EXPECT_FLOAT_EQ(clampFrameTime(sf::seconds(3600)), 0.05f);
 }
 
-// Also runs under virtual screens of 1920x1080 and 1600x900 (tests/CMakeLists.txt).
+// Also runs on a virtual screen of 1600x900 (tests/CMakeLists.txt).
 TEST(Fullscreen, F11GoesFullScreenAndASecondF11ReturnsToTheWindow) {
   const std::vector<sf::VideoMode>& modes = sf::VideoMode::getFullscreenModes();
   if (modes.empty()) GTEST_SKIP() << "this display lists no full-screen mode";

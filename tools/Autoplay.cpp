@@ -71,6 +71,13 @@ void play(Game& game, const std::vector<Key>& keys, float dt, int settleFrames) 
   }
 }
 
+sf::Image drawnFrame(Game& game) {
+  game.drawFrame();
+  sf::Texture texture(game.window.getSize());
+  texture.update(game.window);
+  return texture.copyToImage();
+}
+
 void readmePictures(Game& game, const std::function<void(const char* name)>& shoot) {
   constexpr float kFrame = 1.f / 60.f;
   gameSrand(20240);  // the same sparks and confetti on every run

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include <SFML/Graphics/Image.hpp>
 #include <SFML/Window/Event.hpp>
 
 #include "puzzle/Maze.h"
@@ -39,6 +40,10 @@ std::vector<Key> solution(const Game& game);
 void finishSlide(Game& game, float dt);
 // Presses each key and finishes its slide, then runs settleFrames more.
 void play(Game& game, const std::vector<Key>& keys, float dt, int settleFrames = 0);
+
+// The frame drawn (not presented) and read back from the window: what the
+// picture tool saves and the frames test compares.
+sf::Image drawnFrame(Game& game);
 
 // The README's pictures (docs/): plays the scenes from a fresh game and hands
 // each one's name over once its frame is set up.

@@ -24,11 +24,8 @@ int main(int argc, char** argv) {
   }
   bool ok = true;
   autoplay::readmePictures(game, [&](const char* name) {
-    game.drawFrame();
-    sf::Texture texture(game.window.getSize());
-    texture.update(game.window);
     const std::filesystem::path file = folder / (std::string(name) + ".png");
-    if (!texture.copyToImage().saveToFile(file)) {
+    if (!autoplay::drawnFrame(game).saveToFile(file)) {
       std::cerr << "could not write " << file.string() << "\n";
       ok = false;
       return;

@@ -1,7 +1,6 @@
 #!/usr/bin/env python3
 # The game as scripts/run starts it, on a desktop made up here:
 #   desktop.py sound GAME   a PulseAudio server with a null sink: one sound per slide, none muted
-#   desktop.py silent GAME  no sound server, no sound card: the game plays and quits with 0
 #   desktop.py args         what the launcher shares of the machine
 import os, re, socket, subprocess, sys, tempfile, time  # noqa: E401
 
@@ -20,31 +19,6 @@ def wait_for(what, condition, seconds=60):
 
 
 def xdotool(*args): return subprocess.run(["xdotool", *args], capture_output=True, text=True, timeout=30).stdout  # noqa
-
-
-def printed(process): return os.fstat(process.output.fileno()).st_size  # noqa: E704
-
-
-# The game through scripts/run's launcher, with the build environment itself as
-# the root, its user's runtime folder and no sound server but the one there if any.
-def start_game(game, runtime, *first_keys, **env):
-    env = {name: value for name, value in os.environ.items() if name != "PULSE_SERVER"} | dict(
-        env, XDG_RUNTIME_DIR=runtime, SNOKRYSTAL_ROOT="/", SNOKRYSTAL_NATIVE="0")
-    # What the game prints goes to a file: what its set-up says is allowed, but
-    # nothing may follow once it plays.
-    process = subprocess.Popen(["bash", "-c", 'set -euo pipefail; source scripts/lib.sh; in_desktop "$1"', "run", game],
-                               cwd=REPO, env=env, stdout=(output := tempfile.TemporaryFile()), stderr=subprocess.STDOUT)
-    process.output = output
-    window = wait_for("game window", lambda: xdotool("search", "--onlyvisible", "--name", "SNOKRYSTAL").split())
-    xdotool("windowfocus", "--sync", window[0], "key", *first_keys)
-    return process
-
-
-def quit_game(process, printed_while_playing=None):
-    xdotool("key", "Escape", "Up", "Return")  # the pause menu's last line: "AVSLUTT"
-    assert process.wait(timeout=60) == 0, f"exit code {process.returncode}"
-    assert printed_while_playing in (None, printed(process)), \
-        f"the game printed while playing: {os.pread(process.output.fileno(), 4096, printed_while_playing)!r}"
 
 
 # (milliseconds louder than floor, peak) of each sound followed by silence, in
@@ -69,16 +43,25 @@ def sound(game):
             children.insert(0, subprocess.Popen(
                 ["parec", "-s", f"unix:{address}", "-d", "snow.monitor", "--raw", "--format=s16le",
                  f"--rate={RATE}", "--channels=1", "--latency-msec=20"], env=env, stdout=open(recording, "wb")))
-            # Level 1, with a quarter of a second of buffer, so that a busy
-            # machine does not break the sounds into pieces.
-            process = start_game(game, home, "1", HOME=home, PULSE_LATENCY_MSEC="250")
+            # Level 1 through scripts/run's launcher, with the build environment
+            # itself as the root and only this sound server, with a quarter of a
+            # second of buffer, so that a busy machine does not break the sounds
+            # into pieces. What the game prints goes to a file: what its set-up
+            # says is allowed, but nothing may follow once it plays.
+            env = {name: value for name, value in env.items() if name != "PULSE_SERVER"} | dict(
+                SNOKRYSTAL_ROOT="/", SNOKRYSTAL_NATIVE="0", PULSE_LATENCY_MSEC="250")
+            children.insert(0, process := subprocess.Popen(
+                ["bash", "-c", 'set -euo pipefail; source scripts/lib.sh; in_desktop "$1"', "run", game], cwd=REPO,
+                env=env, stdout=(output := tempfile.TemporaryFile()), stderr=subprocess.STDOUT))
+            window = wait_for("game window", lambda: xdotool("search", "--onlyvisible", "--name", "SNOKRYSTAL").split())
+            xdotool("windowfocus", "--sync", window[0], "key", "1")
             # R puts the figure back on the start, so Right always slides (three
             # cells), however soon after the last slide the keys come. A slide
             # heard: the game is set up, and prints nothing more.
             for slide in range(1, 9):
                 xdotool("key", "r", "Right")
                 wait_for(f"burst {slide}", lambda: len(bursts(recording)) >= slide)
-                playing = playing if slide > 1 else printed(process)
+                playing = playing if slide > 1 else os.fstat(output.fileno()).st_size
             xdotool("key", "m", "r", "Right")
             # Time for a sound that should not be there to pass the buffer and its gap.
             grown = os.path.getsize(recording) + 3 * RATE
@@ -86,18 +69,16 @@ def sound(game):
             assert len(bursts(recording)) == 8, "a slide with sound off was heard"
             xdotool("key", "m", "r", "Right")
             found = wait_for("the burst after M again", lambda: len(heard := bursts(recording)) >= 9 and heard)
-            quit_game(process, playing)  # nine audible slides, each about as long and as loud as the move sound
+            xdotool("key", "Escape", "Up", "Return")  # the pause menu's last line: "AVSLUTT"
+            assert process.wait(timeout=60) == 0, f"exit code {process.returncode}"
+            assert os.fstat(output.fileno()).st_size == playing, \
+                f"the game printed while playing: {os.pread(output.fileno(), 4096, playing)!r}"
+            # Nine audible slides, each about as long and as loud as the move sound.
             assert len(found) == 9 and all(20 <= ms <= 70 and peak > 2000 for ms, peak in found), found
         finally:
             for child in children:
                 child.terminate()
                 child.wait(timeout=30)
-
-
-def silent(game):
-    with tempfile.TemporaryDirectory() as runtime:
-        assert not os.path.exists("/dev/snd")
-        quit_game(start_game(game, runtime, "1", "Right", "r", "Right"))
 
 
 # On a machine with these /dev folders, the launcher shares these of /dev, and
@@ -120,4 +101,4 @@ def launcher_args():
 
 
 if __name__ == "__main__":
-    {"sound": sound, "silent": silent, "args": launcher_args}[sys.argv[1]](*sys.argv[2:])
+    {"sound": sound, "args": launcher_args}[sys.argv[1]](*sys.argv[2:])
